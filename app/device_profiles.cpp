@@ -12,8 +12,17 @@ constexpr std::int16_t kPic18EepromLast = 0xFF;       // 256 bytes of EEPROM
 
 DeviceProfile Pic18Row(const char* name, const char* chip, const char* baud, std::int32_t start,
                        std::int32_t end, std::string connect_command = "D") {
-  return DeviceProfile{name,  chip,  baud, start,    end, std::move(connect_command),
-                       "LD=SB", "L!", kPic18Aux, kPic18EepromStart, kPic18EepromLast};
+  return DeviceProfile{name,
+                       chip,
+                       baud,
+                       start,
+                       end,
+                       std::move(connect_command),
+                       "LD=SB",
+                       "L!",
+                       kPic18Aux,
+                       kPic18EepromStart,
+                       kPic18EepromLast};
 }
 
 }  // namespace

@@ -13,6 +13,8 @@ std::span<const std::uint8_t> FirmwareBin() {
   return {trelvin2_firmware_bin, trelvin2_firmware_bin_size};
 }
 
-std::span<const std::uint8_t> BannerBmp() { return {trelvin2_banner_bmp, trelvin2_banner_bmp_size}; }
+std::span<const std::uint8_t> BannerBmp() {
+  return {trelvin2_banner_bmp, trelvin2_banner_bmp_size};
+}
 
 }  // namespace trelvin2

@@ -10,7 +10,7 @@ namespace trelvin2 {
 
 // The rate list, in the order of BaudCode 0 to 8.
 inline constexpr std::string_view kRateTexts[] = {"300",   "1200",  "2400",  "4800",  "9600",
-                                                   "19200", "38400", "57600", "115200"};
+                                                  "19200", "38400", "57600", "115200"};
 // The framing list, in its shown order; the codes do not follow the positions.
 inline constexpr std::string_view kFramingTexts[] = {"8E1", "8O1", "8N1"};
 

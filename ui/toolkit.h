@@ -25,7 +25,7 @@ inline constexpr int kNoTimeLimit = -1;
 // OpenWindow flags.
 inline constexpr std::uint32_t kWindowSizable = 0xCC0000;  // title bar, close box, sizing border
 inline constexpr std::uint32_t kWindowFixed = 0xC80000;    // title bar, close box, fixed size
-inline constexpr std::uint32_t kWindowCentred = 2;  // centred over the active window
+inline constexpr std::uint32_t kWindowCentred = 2;         // centred over the active window
 
 // CreateTextField flags.
 inline constexpr std::uint32_t kTextLeft = 0;

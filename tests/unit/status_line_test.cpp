@@ -1,0 +1,54 @@
+#include "app/status_line.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/fake_serial_link.h"
+#include "tests/support/memory_toolkit.h"
+
+namespace trelvin2 {
+namespace {
+
+class StatusLineTest : public ::testing::Test {
+ protected:
+  StatusLineTest() {
+    toolkit.OpenWindow(0, 0, 0, 100, 100, "main", kWindowSizable);
+    toolkit.CreateTextField(kStatusLineControl, 0, 0, 10, 10, "", kTextSunken);
+    program.status_grey = kStatusGrey;
+  }
+  const MemoryToolkit::Control& Line() { return *toolkit.FindControl(kStatusLineControl); }
+
+  VirtualClock clock;
+  MemoryToolkit toolkit{clock};
+  FakeSerialLink link;
+  Program program{toolkit, link, clock};
+};
+
+TEST_F(StatusLineTest, StartsWithDefaultColoursAndTurnsGreyWithTheFirstMessage) {
+  EXPECT_FALSE(Line().background_colour.has_value());
+  ShowStatus(program, "Lösche Modem");
+  EXPECT_EQ(Line().text, "Lösche Modem");
+  EXPECT_EQ(Line().background_colour, kStatusGrey);
+  EXPECT_FALSE(Line().text_colour.has_value());
+  ShowStatus(program, "");
+  EXPECT_EQ(Line().text, "");
+  EXPECT_EQ(Line().background_colour, kStatusGrey);
+}
+
+TEST_F(StatusLineTest, RedStaysForEveryTextAfterTheFirstError) {
+  ReportError(program, "Fehler beim Programmieren");
+  EXPECT_EQ(Line().text_colour, 0x0000FFu);
+  EXPECT_EQ(Line().background_colour, 0xCFCFCFu);
+  ShowStatus(program, "Sicherheits-Code OK");
+  EXPECT_EQ(Line().text, "Sicherheits-Code OK");
+  EXPECT_EQ(Line().text_colour, 0x0000FFu);
+}
+
+TEST_F(StatusLineTest, WithoutTheMainWindowNothingHappens) {
+  toolkit.CloseWindow(0);
+  ShowStatus(program, "x");
+  ReportError(program, "y");
+  EXPECT_EQ(toolkit.FindControl(kStatusLineControl), nullptr);
+}
+
+}  // namespace
+}  // namespace trelvin2
