@@ -1,0 +1,66 @@
+#include "serial/com_names.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace trelvin2 {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct NodeFamily {
+  std::string_view prefix;
+  int count;
+};
+
+// USB adapters first: on a workstation the device is nearly always on one, while ttyS nodes
+// exist on most PCs whether or not a UART stands behind them.
+constexpr std::array<NodeFamily, 3> kNodeFamilies{{
+    {"ttyUSB", 10}, {"ttyACM", 10}, {"ttyS", 32},  // the kernel's default upper bound of 8250 nodes
+}};
+
+// The node a path finally leads to, so an alias and its target compare equal; empty when the
+// path leads nowhere (a missing node or a dangling link).
+std::string RealPath(const fs::path& path) {
+  std::error_code error;
+  const fs::path real = fs::canonical(path, error);
+  return error ? std::string() : real.string();
+}
+
+}  // namespace
+
+ComNameMap MapComNames(const std::string& device_dir) {
+  const fs::path dir(device_dir);
+  ComNameMap names;
+  std::vector<std::string> aliased;
+
+  for (int n = 1; n <= kComNameCount; ++n) {
+    const fs::path alias = dir / ("com" + std::to_string(n));
+    const std::string real = RealPath(alias);
+    if (real.empty()) continue;
+    names[n - 1] = alias.string();
+    aliased.push_back(real);
+  }
+
+  std::size_t next_free = 0;
+  auto advance_to_free = [&] {
+    while (next_free < names.size() && !names[next_free].empty()) ++next_free;
+  };
+  advance_to_free();
+  for (const NodeFamily& family : kNodeFamilies) {
+    for (int i = 0; i < family.count && next_free < names.size(); ++i) {
+      const fs::path node = dir / (std::string(family.prefix) + std::to_string(i));
+      const std::string real = RealPath(node);
+      if (real.empty()) continue;
+      if (std::find(aliased.begin(), aliased.end(), real) != aliased.end()) continue;
+      names[next_free] = node.string();
+      advance_to_free();
+    }
+  }
+  return names;
+}
+
+}  // namespace trelvin2

@@ -1,0 +1,21 @@
+// Which device node each of the names com1 to com9 stands for on Linux.
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace trelvin2 {
+
+// The program only ever offers com1 to com9.
+inline constexpr int kComNameCount = 9;
+
+// Device path for com1 at index 0 ... com9 at index 8; an empty string where a name has no device.
+using ComNameMap = std::array<std::string, kComNameCount>;
+
+// comN is <device_dir>/comN wherever such an alias exists (a udev rule or a symlink to, say,
+// ttyUSB0). The numbers left over take, lowest first, the existing nodes ttyUSB0-9, ttyACM0-9,
+// ttyS0-31 in that order, skipping nodes an alias already names, so one device never shows under
+// two names and a lone USB adapter is com1. Only looks at the directory; opens nothing.
+ComNameMap MapComNames(const std::string& device_dir = "/dev");
+
+}  // namespace trelvin2

@@ -1,0 +1,143 @@
+#include "serial/posix_serial_link.h"
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <optional>
+
+#include "serial/com_names.h"
+#include "serial/exclusive_open.h"
+#include "serial/line_settings.h"
+#include "serial/timed_read.h"
+#include "serial/timed_write.h"
+
+namespace trelvin2 {
+namespace {
+
+// The device path on Windows is "\\.\" + name + NUL in a 12-byte buffer: 7 characters at most.
+constexpr std::size_t kMaxDeviceNameLength = 7;
+
+// 1 for "com1" ... 9 for "com9", the case of "com" not mattering as on Windows; nullopt else.
+std::optional<int> ComNumber(std::string_view name) {
+  if (name.size() != 4) return std::nullopt;
+  for (std::size_t i = 0; i < 3; ++i) {
+    if ((name[i] | 0x20) != "com"[i]) return std::nullopt;  // 0x20: ASCII lower case
+  }
+  if (name[3] < '1' || name[3] > '9') return std::nullopt;
+  return name[3] - '0';
+}
+
+std::string RealPath(const std::string& path) {
+  char* real = realpath(path.c_str(), nullptr);
+  if (real == nullptr) return path;
+  std::string result(real);
+  std::free(real);
+  return result;
+}
+
+// Raises DTR and lowers RTS, as the Windows mode parser with RTS control disabled leaves them.
+// A pty has no modem lines and refuses both: nothing to do about it.
+void SetModemLines(int fd) {
+  const int rts = TIOCM_RTS;
+  const int dtr = TIOCM_DTR;
+  ioctl(fd, TIOCMBIC, &rts);
+  ioctl(fd, TIOCMBIS, &dtr);
+}
+
+void CloseClaimed(int fd) {
+  ReleaseExclusive(fd);
+  close(fd);
+}
+
+}  // namespace
+
+PosixSerialLink::PosixSerialLink(std::string device_dir, std::string lock_dir)
+    : device_dir_(std::move(device_dir)), lock_dir_(std::move(lock_dir)) {}
+
+PosixSerialLink::~PosixSerialLink() {
+  for (const auto& [handle, fd] : open_ports_) CloseClaimed(fd);
+}
+
+std::string PosixSerialLink::DevicePath(std::string_view device_name) const {
+  const std::optional<int> number = ComNumber(device_name);
+  if (!number) return {};
+  return MapComNames(device_dir_)[static_cast<std::size_t>(*number - 1)];
+}
+
+int PosixSerialLink::Descriptor(PortHandle port) const {
+  const auto found = open_ports_.find(port);
+  return found == open_ports_.end() ? -1 : found->second;
+}
+
+// The handshake mode is always 0 (no flow control), which is what every port gets here.
+// Queue sizes have no counterpart on Linux: the tty layer sizes its buffers itself, so both are
+// ignored, as Windows ignores them when either is 0.
+PortHandle PosixSerialLink::SerialOpen(std::string_view mode_text, std::int32_t /*handshake*/,
+                                       std::int32_t /*receive_queue*/,
+                                       std::int32_t /*transmit_queue*/) {
+  const std::string_view name = ModeDeviceName(mode_text);
+  if (name.empty() || name.size() > kMaxDeviceNameLength) return 0;
+  const std::string path = DevicePath(name);
+  if (path.empty()) return 0;
+  if (HeldByLockFile(lock_dir_, RealPath(path))) return 0;
+
+  // O_NONBLOCK: neither the open nor any later read or write may wait on modem lines;
+  // O_NOCTTY: a port is never this process's controlling terminal.
+  const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return 0;
+  // A node without a UART behind it (the spare ttyS nodes) fails here: it is not a port.
+  termios tio{};
+  if (tcgetattr(fd, &tio) != 0 || !ClaimExclusive(fd)) {
+    close(fd);
+    return 0;
+  }
+
+  // Settings that cannot be parsed or applied leave the port as it is, open all the same.
+  const std::optional<LineSettings> settings = ParseLineSettings(mode_text);
+  if (settings && ApplyLineSettings(*settings, tio) && tcsetattr(fd, TCSANOW, &tio) == 0) {
+    SetModemLines(fd);
+  }
+
+  const PortHandle handle = next_handle_++;
+  open_ports_[handle] = fd;
+  return handle;
+}
+
+int PosixSerialLink::SerialWrite(PortHandle port, const std::uint8_t* bytes, std::int32_t length) {
+  const int fd = Descriptor(port);
+  if (fd < 0 || length < 0 || (bytes == nullptr && length > 0)) return 0;
+  const int limit_ms = kWriteTotalTimeoutConstantMs + kWriteTotalTimeoutMultiplierMs * length;
+  return TimedWrite(fd, bytes, length, limit_ms) ? 1 : 0;
+}
+
+int PosixSerialLink::SerialRead(PortHandle port, std::uint8_t* buffer, std::int32_t length) {
+  const int fd = Descriptor(port);
+  if (fd < 0 || length < 0 || (buffer == nullptr && length > 0)) return 0;
+  if (length == 0) return 1;
+  const int limit_ms = kReadTotalTimeoutConstantMs + kReadTotalTimeoutMultiplierMs * length;
+  return TimedRead(fd, buffer, length, kReadIntervalTimeoutMs, limit_ms).ok ? 1 : 0;
+}
+
+std::int32_t PosixSerialLink::SerialBytesWaiting(PortHandle port) {
+  const int fd = Descriptor(port);
+  int waiting = 0;
+  if (fd < 0 || ioctl(fd, FIONREAD, &waiting) != 0) return 0;
+  return waiting;
+}
+
+void PosixSerialLink::SerialClose(PortHandle port) {
+  const auto found = open_ports_.find(port);
+  if (found == open_ports_.end()) return;
+  CloseClaimed(found->second);
+  open_ports_.erase(found);
+}
+
+std::string PosixSerialLink::DescribePort(std::string_view device_name) {
+  const std::string path = DevicePath(device_name);
+  return path.empty() ? std::string() : RealPath(path);
+}
+
+}  // namespace trelvin2

@@ -1,0 +1,41 @@
+// The serial link on Linux: termios, non-blocking descriptors and ppoll for the time limits.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "serial/serial_link.h"
+
+namespace trelvin2 {
+
+class PosixSerialLink : public SerialLink {
+ public:
+  // device_dir holds the nodes and comN aliases (tests use a folder of links to ptys);
+  // lock_dir is where other programs leave their UUCP lock files.
+  explicit PosixSerialLink(std::string device_dir = "/dev", std::string lock_dir = "/var/lock");
+  ~PosixSerialLink() override;
+  PosixSerialLink(const PosixSerialLink&) = delete;
+  PosixSerialLink& operator=(const PosixSerialLink&) = delete;
+
+  PortHandle SerialOpen(std::string_view mode_text, std::int32_t handshake,
+                        std::int32_t receive_queue, std::int32_t transmit_queue) override;
+  int SerialWrite(PortHandle port, const std::uint8_t* bytes, std::int32_t length) override;
+  int SerialRead(PortHandle port, std::uint8_t* buffer, std::int32_t length) override;
+  std::int32_t SerialBytesWaiting(PortHandle port) override;
+  void SerialClose(PortHandle port) override;
+  std::string DescribePort(std::string_view device_name) override;
+
+ private:
+  // The node comN stands for, "" when the name is not one of com1 to com9 or has no device.
+  std::string DevicePath(std::string_view device_name) const;
+  // The descriptor of an open port, -1 for a handle that is not open.
+  int Descriptor(PortHandle port) const;
+
+  std::string device_dir_;
+  std::string lock_dir_;
+  // Handles count up from 1 and are never reused, so a stale handle cannot reach a newer port.
+  std::map<PortHandle, int> open_ports_;
+  PortHandle next_handle_ = 1;
+};
+
+}  // namespace trelvin2
