@@ -1,0 +1,117 @@
+// trelvin2-sim: a Trelvin 2 in software on a pseudo-terminal. See --help and sim/README.md.
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "data/embedded_data.h"
+#include "sim/device_model.h"
+#include "sim/flash_file.h"
+#include "sim/pty_front.h"
+#include "sim/sim_options.h"
+
+namespace {
+
+using namespace trelvin2::sim;
+
+constexpr int kExitUsage = 2;
+
+// Makes link_path a symlink to target. An old symlink there (left by a killed run) is replaced;
+// anything else is not touched.
+bool MakeLink(const std::string& link_path, const std::string& target, std::string& error) {
+  struct stat info {};
+  if (lstat(link_path.c_str(), &info) == 0) {
+    if (!S_ISLNK(info.st_mode)) {
+      error = link_path + " exists and is not a symlink";
+      return false;
+    }
+    unlink(link_path.c_str());
+  }
+  if (symlink(target.c_str(), link_path.c_str()) != 0) {
+    error = link_path + ": " + std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+// Removes the link only while it still points at this run's pty.
+void RemoveLink(const std::string& link_path, const std::string& target) {
+  char points_to[256] = {};
+  const ssize_t length = readlink(link_path.c_str(), points_to, sizeof points_to - 1);
+  if (length > 0 && target == std::string(points_to, static_cast<std::size_t>(length))) {
+    unlink(link_path.c_str());
+  }
+}
+
+int Run(const SimOptions& options) {
+  FlashMemory flash;
+  if (!options.erased) flash.LoadApplication(trelvin2::FirmwareBin());
+  std::string error;
+  if (!options.flash_path.empty()) {
+    bool exists = false;
+    if (!LoadFlashFile(options.flash_path, flash, exists, error) && exists) {
+      std::fprintf(stderr, "trelvin2-sim: %s\n", error.c_str());
+      return kExitUsage;
+    }
+  }
+
+  // SIGINT and SIGTERM arrive as readable data, so the serving loop ends and cleans up.
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  sigprocmask(SIG_BLOCK, &signals, nullptr);
+  const int signal_fd = signalfd(-1, &signals, SFD_CLOEXEC);
+
+  DeviceModel model(options.scenario, flash);
+  PtyFront front(model, stdout, options.transcript);
+  if (signal_fd < 0 || !front.Open(error)) {
+    std::fprintf(stderr, "trelvin2-sim: %s\n", error.c_str());
+    return kExitUsage;
+  }
+  std::printf("%s\n", front.SlavePath().c_str());
+  std::fflush(stdout);
+  if (!options.link_path.empty() && !MakeLink(options.link_path, front.SlavePath(), error)) {
+    std::fprintf(stderr, "trelvin2-sim: %s\n", error.c_str());
+    return kExitUsage;
+  }
+
+  const PtyFront::End end = front.Serve(signal_fd, options.once);
+  if (end == PtyFront::End::kCut)
+    std::printf("link cut after byte %d from the tool\n", options.scenario.cut_after_bytes);
+  if (!model.Firmware()) std::printf("firmware: not started\n");
+  for (const Violation& violation : model.Violations()) {
+    std::printf("violation: %llu us  %s\n", static_cast<unsigned long long>(violation.time_us),
+                violation.text.c_str());
+  }
+  std::fflush(stdout);
+
+  if (!options.link_path.empty()) RemoveLink(options.link_path, front.SlavePath());
+  if (!options.flash_path.empty() && !SaveFlashFile(options.flash_path, model.Flash(), error)) {
+    std::fprintf(stderr, "trelvin2-sim: %s\n", error.c_str());
+  }
+  close(signal_fd);
+  if (!options.once) return end == PtyFront::End::kError ? 1 : 0;
+  return model.Firmware() && model.Firmware()->usable ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  SimOptions options;
+  std::string error;
+  if (!ParseSimOptions(argc, argv, options, error)) {
+    std::fprintf(stderr, "trelvin2-sim: %s (see --help)\n", error.c_str());
+    return kExitUsage;
+  }
+  if (options.help) {
+    std::printf("%s", SimHelp().c_str());
+    return 0;
+  }
+  return Run(options);
+}

@@ -1,0 +1,96 @@
+#include "sim/sim_options.h"
+
+#include <charconv>
+#include <string_view>
+
+namespace trelvin2::sim {
+
+bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std::string& error) {
+  ResetPlan reset{ResetKind::kAfterFirstByte, kDefaultResetAfterMs * 1000ull};
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    const auto value = [&]() -> const char* {
+      if (i + 1 >= argc) {
+        error = std::string(arg) + " needs a value";
+        return nullptr;
+      }
+      return argv[++i];
+    };
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+    } else if (arg == "--reset-now") {
+      reset = {ResetKind::kImmediate, 0};
+    } else if (arg == "--reset-after") {
+      const char* text = value();
+      if (!text) return false;
+      const std::string_view ms(text);
+      unsigned long long count = 0;
+      const auto [end, ec] = std::from_chars(ms.data(), ms.data() + ms.size(), count);
+      if (ec != std::errc() || end != ms.data() + ms.size()) {
+        error = "--reset-after needs milliseconds, not '" + std::string(ms) + "'";
+        return false;
+      }
+      reset = {ResetKind::kAfterFirstByte, count * 1000};
+    } else if (arg == "--fault") {
+      const char* text = value();
+      if (!text) return false;
+      std::string why;
+      if (!AddFault(text, options.scenario, why)) {
+        error = "--fault " + std::string(text) + ": " + why;
+        return false;
+      }
+    } else if (arg == "--link") {
+      const char* text = value();
+      if (!text) return false;
+      options.link_path = text;
+    } else if (arg == "--flash") {
+      const char* text = value();
+      if (!text) return false;
+      options.flash_path = text;
+    } else if (arg == "--erased") {
+      options.erased = true;
+    } else if (arg == "--transcript") {
+      options.transcript = true;
+    } else if (arg == "--once") {
+      options.once = true;
+    } else {
+      error = "unknown option '" + std::string(arg) + "'";
+      return false;
+    }
+  }
+  // "silence" is a device nobody resets, whatever the reset options say.
+  if (options.scenario.reset.kind != ResetKind::kNever) options.scenario.reset = reset;
+  return true;
+}
+
+std::string SimHelp() {
+  std::string text = R"(Usage: trelvin2-sim [options]
+
+A Trelvin 2 in software: its boot loader on a pseudo-terminal, at 19200 baud 8N1 line timing.
+The first line of output is the pty's path; open it with the tool (or use --link).
+
+Options:
+  --link PATH        make PATH (e.g. /dev/com1) a symlink to the pty; removed at exit
+  --reset-after MS   the operator resets the device MS ms after the first byte from the tool
+                     (default 2000): the loader answers nothing before that
+  --reset-now        the device is in its boot loader from the start
+  --flash FILE       keep program memory (8192 bytes) in FILE: read at start if it exists,
+                     written at exit
+  --erased           start with erased program memory instead of the firmware image
+  --fault SPEC       misbehave as SPEC says (repeatable; see below)
+  --transcript       print every byte in both directions with its time in microseconds
+  --once             end after the firmware's start: exit status 0 when its LinkConfigRecord
+                     gives a usable setting, 1 otherwise (also 1 when the cable is cut)
+  --help             this text
+
+On the firmware's start ("S") it prints one line such as
+  firmware: 19200 baud 8E1 (BaudCode 5, ProtocolCode 1), divisor 519, 19230.8 baud, +0.16 %
+At exit it prints what the tool did wrong ("violation: ..."). It ends on SIGINT or SIGTERM,
+after --once's firmware start, or when a cut fault pulls the cable (the pty then closes).
+
+)";
+  text += FaultHelp();
+  return text;
+}
+
+}  // namespace trelvin2::sim

@@ -1,0 +1,29 @@
+// trelvin2-sim's command line.
+#pragma once
+
+#include <string>
+
+#include "sim/scenario.h"
+
+namespace trelvin2::sim {
+
+// The operator presses reset this long after the tool first calls, unless told otherwise: long
+// enough for the tool's first connect attempts to go unanswered, as they do at a real bench.
+inline constexpr int kDefaultResetAfterMs = 2000;
+
+struct SimOptions {
+  Scenario scenario;        // faults and the reset plan
+  std::string link_path;    // --link: a symlink to the pty slave, removed at exit
+  std::string flash_path;   // --flash: program memory kept in this file between runs
+  bool erased = false;      // --erased: start with erased program memory
+  bool transcript = false;  // --transcript: print every byte with its time
+  bool once = false;        // --once: end after the firmware's start
+  bool help = false;
+};
+
+// false, with a reason in error, for a command line that makes no sense.
+bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std::string& error);
+
+std::string SimHelp();
+
+}  // namespace trelvin2::sim
