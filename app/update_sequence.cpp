@@ -1,10 +1,58 @@
 #include "app/update_sequence.h"
 
+#include <cstdint>
+
+#include "app/status_line.h"
+#include "loader/connect_step.h"
+#include "loader/erase_step.h"
+#include "loader/loader_link.h"
+#include "loader/program_step.h"
+#include "loader/progress_bar.h"
+#include "ui/windows.h"
+
 namespace trelvin2 {
+namespace {
+
+// The configuration row's first block and its last 8-byte block.
+constexpr std::int16_t kRecordStart = 0x1D40;
+constexpr std::int16_t kRecordEnd = 0x1D78;
+// Tells the loader to start the device's firmware; it answers nothing.
+constexpr std::uint8_t kStartByte = 'S';
+// Long enough for the operator to read the success message before the program ends.
+constexpr int kSuccessShownMs = 3000;
+
+}  // namespace
 
 void UpdateSequence(Program& program) {
-  // The loader steps land with the update sequence; until then the button only disables itself.
   program.toolkit.DisableControl(kStartButtonControl, 1);
+  ShowStatus(program, "Reset oder Neustart am Trelvin 2 durchführen");
+
+  switch (ConnectStep(program)) {
+    case ConnectOutcome::kConnected:
+      break;
+    case ConnectOutcome::kFailed:
+      return;  // the step has shown its own message
+    case ConnectOutcome::kCloseRequested:
+      program.last_event_code = kCloseRequest;
+      return;
+  }
+
+  ShowStatus(program, "Lösche Modem");
+  program.image_cursor.Rewind();
+  if (EraseStep(program) == 0) {
+    ReportError(program, "Fehler beim Löschen der Schnittstellen Daten");
+    return;
+  }
+  if (ProgramStep(program, kRecordStart, kRecordEnd) == 0) {
+    ReportError(program, "Fehler beim Update der Schnittstelle");
+    return;
+  }
+
+  ShowProgress(program, kProgressMaximum);
+  SendByte(program, kStartByte);
+  ShowStatus(program, "Update der Schnittstelle erfogreich beendet");
+  program.clock.Pause(kSuccessShownMs);
+  program.last_event_code = kCloseRequest;
 }
 
 }  // namespace trelvin2
