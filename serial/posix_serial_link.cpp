@@ -5,7 +5,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <limits>
 #include <optional>
 
 #include "serial/com_names.h"
@@ -45,6 +47,12 @@ void SetModemLines(int fd) {
   const int dtr = TIOCM_DTR;
   ioctl(fd, TIOCMBIC, &rts);
   ioctl(fd, TIOCMBIS, &dtr);
+}
+
+// constant + multiplier x length, held at the largest int for lengths no caller would ask for.
+int TotalLimitMs(int constant_ms, int multiplier_ms, std::int32_t length) {
+  const std::int64_t limit = constant_ms + std::int64_t{multiplier_ms} * length;
+  return static_cast<int>(std::min<std::int64_t>(limit, std::numeric_limits<int>::max()));
 }
 
 void CloseClaimed(int fd) {
@@ -109,7 +117,8 @@ PortHandle PosixSerialLink::SerialOpen(std::string_view mode_text, std::int32_t 
 int PosixSerialLink::SerialWrite(PortHandle port, const std::uint8_t* bytes, std::int32_t length) {
   const int fd = Descriptor(port);
   if (fd < 0 || length < 0 || (bytes == nullptr && length > 0)) return 0;
-  const int limit_ms = kWriteTotalTimeoutConstantMs + kWriteTotalTimeoutMultiplierMs * length;
+  const int limit_ms =
+      TotalLimitMs(kWriteTotalTimeoutConstantMs, kWriteTotalTimeoutMultiplierMs, length);
   return TimedWrite(fd, bytes, length, limit_ms) ? 1 : 0;
 }
 
@@ -117,7 +126,8 @@ int PosixSerialLink::SerialRead(PortHandle port, std::uint8_t* buffer, std::int3
   const int fd = Descriptor(port);
   if (fd < 0 || length < 0 || (buffer == nullptr && length > 0)) return 0;
   if (length == 0) return 1;
-  const int limit_ms = kReadTotalTimeoutConstantMs + kReadTotalTimeoutMultiplierMs * length;
+  const int limit_ms =
+      TotalLimitMs(kReadTotalTimeoutConstantMs, kReadTotalTimeoutMultiplierMs, length);
   return TimedRead(fd, buffer, length, kReadIntervalTimeoutMs, limit_ms).ok ? 1 : 0;
 }
 
