@@ -1,5 +1,6 @@
 // Every control of the three windows: kind, place, font, alignment and text, as start-up and
 // the two choice steps build them.
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QFontInfo>
@@ -183,6 +184,21 @@ TEST_F(ControlLayout, SettingsWindow) {
   }
   // The long hint wraps within its field instead of running past the window's edge.
   EXPECT_TRUE(qobject_cast<QLabel*>(toolkit.Control(kSettingsHintControl))->wordWrap());
+}
+
+TEST_F(ControlLayout, OpenListDropsDownBelowItself) {
+  OpenMainAndPortWindows();
+  for (const char* name : {"com1", "com2", "com3"}) {
+    toolkit.AddControlItem(kPortList, kAppend, name);
+  }
+  toolkit.SetControlState(kPortList, 2);
+  Settle();
+  auto* list = qobject_cast<QComboBox*>(toolkit.Control(kPortList));
+  list->showPopup();
+  const QWidget* popup = list->view()->window();
+  EXPECT_TRUE(popup->isVisible());
+  EXPECT_EQ(popup->geometry().top(), list->mapToGlobal(QPoint(0, list->height())).y());
+  list->hidePopup();
 }
 
 TEST_F(ControlLayout, ControlsGoIntoTheWindowOpenedLast) {

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "ui/qt/bmp_check.h"
+#include "ui/qt/drop_down_list.h"
 #include "ui/qt/qt_colour.h"
 #include "ui/qt/window_placement.h"
 
@@ -186,7 +187,7 @@ int QtToolkit::CreateComboBox(int number, int x, int y, int width, int /*height*
   int window = -1;
   ToolkitWindow* parent = CurrentWindow(&window);
   if (parent == nullptr) return 0;
-  auto* combo = new QComboBox(parent);
+  auto* combo = new DropDownList(parent);
   combo->setEditable(false);
   QObject::connect(combo, &QComboBox::activated, combo, [this, window, number] {
     events_.Post({kControlActivity, window, number});
