@@ -149,6 +149,7 @@ struct ConnectCase {
   bool connected;
   int attempts;  // 0: until the limit
 };
+void PrintTo(const ConnectCase& c, std::ostream* os) { *os << c.name; }
 
 class ConnectReplyTable : public ::testing::TestWithParam<ConnectCase> {};
 
@@ -222,6 +223,7 @@ struct SecurityCase {
   const char* status;
   int left_queued;
 };
+void PrintTo(const SecurityCase& c, std::ostream* os) { *os << c.name; }
 
 class SecurityReplyTable : public ::testing::TestWithParam<SecurityCase> {};
 

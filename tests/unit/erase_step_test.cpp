@@ -20,6 +20,7 @@ struct EraseCase {
   std::string wire;
   const char* message;  // "" when all went well
 };
+void PrintTo(const EraseCase& c, std::ostream* os) { *os << c.name; }
 
 class EraseStepTest : public ::testing::Test {
  protected:

@@ -111,6 +111,7 @@ struct AckCase {
   bool acknowledged;
   int left_queued;
 };
+void PrintTo(const AckCase& c, std::ostream* os) { *os << c.name; }
 
 class ExpectAckTable : public LoaderLinkTest, public ::testing::WithParamInterface<AckCase> {};
 

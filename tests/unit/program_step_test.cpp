@@ -97,6 +97,7 @@ struct RefusalCase {
   std::size_t bytes_sent;
   std::vector<int> progress;
 };
+void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
 
 class ProgramRefusalTable : public ProgramStepTest,
                             public ::testing::WithParamInterface<RefusalCase> {};
