@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <string_view>
 #include <system_error>
 #include <vector>
@@ -32,7 +33,8 @@ std::string RealPath(const fs::path& path) {
 
 }  // namespace
 
-ComNameMap MapComNames(const std::string& device_dir) {
+ComNameMap MapComNames(const std::string& device_dir,
+                       const std::vector<std::string>& excluded_nodes) {
   const fs::path dir(device_dir);
   ComNameMap names;
   std::vector<std::string> aliased;
@@ -56,11 +58,25 @@ ComNameMap MapComNames(const std::string& device_dir) {
       const std::string real = RealPath(node);
       if (real.empty()) continue;
       if (std::find(aliased.begin(), aliased.end(), real) != aliased.end()) continue;
+      if (std::find(excluded_nodes.begin(), excluded_nodes.end(), real) != excluded_nodes.end()) {
+        continue;
+      }
       names[next_free] = node.string();
       advance_to_free();
     }
   }
   return names;
+}
+
+std::vector<std::string> ConsoleNodes(const std::string& console_list_path) {
+  std::vector<std::string> nodes;
+  std::ifstream list(console_list_path);
+  std::string name;
+  while (list >> name) {
+    const std::string real = RealPath(fs::path("/dev") / name);
+    if (!real.empty()) nodes.push_back(real);
+  }
+  return nodes;
 }
 
 }  // namespace trelvin2

@@ -72,7 +72,7 @@ PosixSerialLink::~PosixSerialLink() {
 std::string PosixSerialLink::DevicePath(std::string_view device_name) const {
   const std::optional<int> number = ComNumber(device_name);
   if (!number) return {};
-  return MapComNames(device_dir_)[static_cast<std::size_t>(*number - 1)];
+  return MapComNames(device_dir_, ConsoleNodes())[static_cast<std::size_t>(*number - 1)];
 }
 
 int PosixSerialLink::Descriptor(PortHandle port) const {

@@ -80,5 +80,28 @@ TEST(ComNames, AMissingFolderNamesNothing) {
   EXPECT_EQ(MapComNames("/nonexistent/trelvin2-devices"), ComNameMap{});
 }
 
+// The machine's serial console (a VM's ttyS0, say) is no bench port: it takes no number of its
+// own, but an alias the user made for it still counts.
+TEST(ComNames, TheSystemConsoleTakesNoNumberUnlessAliased) {
+  TempDir dir;
+  for (const char* node : {"ttyS0", "ttyS1"}) std::ofstream(dir / node) << "";
+  const std::vector<std::string> console{std::filesystem::canonical(dir / "ttyS0").string()};
+  ComNameMap expected;
+  expected[0] = dir / "ttyS1";
+  EXPECT_EQ(MapComNames(dir.path(), console), expected);
+
+  std::filesystem::create_symlink("ttyS0", dir / "com2");
+  expected[1] = dir / "com2";
+  EXPECT_EQ(MapComNames(dir.path(), console), expected);
+}
+
+TEST(ComNames, ConsoleNodesReadsTheKernelsList) {
+  TempDir dir;
+  std::ofstream(dir / "active") << "tty0 ttyNONE\n";
+  // /dev/tty0 exists on every Linux machine; a name without a node is left out.
+  EXPECT_EQ(ConsoleNodes(dir / "active"), std::vector<std::string>{"/dev/tty0"});
+  EXPECT_TRUE(ConsoleNodes(dir / "missing").empty());
+}
+
 }  // namespace
 }  // namespace trelvin2
