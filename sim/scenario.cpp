@@ -242,7 +242,7 @@ std::string FaultText(const ReplyFault& fault) {
 }
 
 std::string_view FaultHelp() {
-  return R"(Faults (--fault SPEC, repeatable):
+  return R"(Faults (--fault FAULT, repeatable):
   silence               the device is never reset, so the loader never answers
   noise=TEXT            the device sends TEXT as it resets
   crlf                  every connect reply "LD=SB" is followed by "\r\n"

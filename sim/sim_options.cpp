@@ -77,7 +77,7 @@ Options:
   --flash FILE       keep program memory (8192 bytes) in FILE: read at start if it exists,
                      written at exit
   --erased           start with erased program memory instead of the firmware image
-  --fault SPEC       misbehave as SPEC says (repeatable; see below)
+  --fault FAULT      misbehave as FAULT says (repeatable; see below)
   --transcript       print every byte in both directions with its time in microseconds
   --once             end after the firmware's start: exit status 0 when its LinkConfigRecord
                      gives a usable setting, 1 otherwise (also 1 when the cable is cut)
