@@ -17,6 +17,12 @@
 namespace trelvin2 {
 namespace {
 
+constexpr int kDefaultGuiFontPoints = 8;
+
+}  // namespace
+
+namespace {
+
 constexpr std::uint32_t kSizingBorder = kWindowSizable & ~kWindowFixed;
 constexpr int kBoldWeight = 700;
 constexpr int kNormalWeight = 400;
@@ -38,7 +44,12 @@ void DrawNow(QWidget* widget) {
 
 }  // namespace
 
-QtToolkit::QtToolkit() = default;
+QtToolkit::QtToolkit() {
+  // The windows were laid out for the small dialog font of Windows desktops (8 pt, 11 px at
+  // 96 dpi). Linux desktops default to 10 pt or more, which cuts off the settings window's hint:
+  // the controls without a font of their own get the same metric size here.
+  QApplication::setFont(QFont(QStringLiteral("Arial"), kDefaultGuiFontPoints));
+}
 
 QtToolkit::~QtToolkit() { ReleaseAll(); }
 
