@@ -8,7 +8,6 @@
 
 namespace trelvin2 {
 
-inline constexpr int kStatusLineControl = 4;
 inline constexpr std::uint32_t kStatusGrey = Rgb(207, 207, 207);
 inline constexpr std::uint32_t kErrorRed = Rgb(255, 0, 0);
 

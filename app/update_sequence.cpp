@@ -24,7 +24,7 @@ constexpr int kSuccessShownMs = 3000;
 }  // namespace
 
 void UpdateSequence(Program& program) {
-  program.toolkit.DisableControl(kStartButtonControl, 1);
+  program.toolkit.DisableControl(kStartButton, 1);
   ShowStatus(program, "Reset oder Neustart am Trelvin 2 durchführen");
 
   switch (ConnectStep(program)) {

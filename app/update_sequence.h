@@ -5,9 +5,6 @@
 
 namespace trelvin2 {
 
-inline constexpr int kStartButtonControl = 5;
-inline constexpr int kProgressBarControl = 2;
-
 // Runs the whole update inside the handling of one start-button press. Stores kCloseRequest as
 // the main loop's last event when the program is to end: after a successful update (3 s after
 // the success message) or when the operator closed a window during the connect wait.

@@ -4,6 +4,7 @@
 
 #include "tests/support/fake_serial_link.h"
 #include "tests/support/memory_toolkit.h"
+#include "ui/windows.h"
 
 namespace trelvin2 {
 namespace {
@@ -12,10 +13,10 @@ class StatusLineTest : public ::testing::Test {
  protected:
   StatusLineTest() {
     toolkit.OpenWindow(0, 0, 0, 100, 100, "main", kWindowSizable);
-    toolkit.CreateTextField(kStatusLineControl, 0, 0, 10, 10, "", kTextSunken);
+    toolkit.CreateTextField(kStatusLine, 0, 0, 10, 10, "", kTextSunken);
     program.status_grey = kStatusGrey;
   }
-  const MemoryToolkit::Control& Line() { return *toolkit.FindControl(kStatusLineControl); }
+  const MemoryToolkit::Control& Line() { return *toolkit.FindControl(kStatusLine); }
 
   VirtualClock clock;
   MemoryToolkit toolkit{clock};
@@ -47,7 +48,7 @@ TEST_F(StatusLineTest, WithoutTheMainWindowNothingHappens) {
   toolkit.CloseWindow(0);
   ShowStatus(program, "x");
   ReportError(program, "y");
-  EXPECT_EQ(toolkit.FindControl(kStatusLineControl), nullptr);
+  EXPECT_EQ(toolkit.FindControl(kStatusLine), nullptr);
 }
 
 }  // namespace
