@@ -37,8 +37,7 @@ void MainLoop(Program& program) {
   do {
     program.last_event_code = tk.WaitEvent(kMainLoopWaitMs);
     program.last_event_control = tk.EventControl();
-    if (program.last_event_code == kControlActivity &&
-        program.last_event_control == kStartButton) {
+    if (program.last_event_code == kControlActivity && program.last_event_control == kStartButton) {
       UpdateSequence(program);
     }
   } while (program.last_event_code != kCloseRequest);
