@@ -11,7 +11,7 @@ namespace trelvin2 {
 using PortHandle = std::intptr_t;
 
 // The time limits every opened port gets, as Windows COMMTIMEOUTS.
-inline constexpr int kReadIntervalTimeoutMs = 100;       // a read ends 100 ms after the last byte
+inline constexpr int kReadIntervalTimeoutMs = 100;        // a read ends 100 ms after the last byte
 inline constexpr int kReadTotalTimeoutMultiplierMs = 10;  // ... or 100 + 10 x N ms after it began
 inline constexpr int kReadTotalTimeoutConstantMs = 100;
 inline constexpr int kWriteTotalTimeoutMultiplierMs = 100;  // a write ends after 10 + 100 x N ms
