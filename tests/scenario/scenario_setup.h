@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -20,11 +19,10 @@ inline constexpr std::uint64_t kUsPerMs = 1000;
 
 // A device scenario from faults in trelvin2-sim's text form ("reply:W#2=W?", "crlf", ...). A
 // fault text that does not parse fails the test at once, instead of running a faultless device.
-inline sim::Scenario ScenarioOf(std::initializer_list<std::string_view> faults,
-                                sim::ResetPlan reset = {}) {
+inline sim::Scenario ScenarioOf(const std::vector<std::string>& faults, sim::ResetPlan reset = {}) {
   sim::Scenario scenario;
   scenario.reset = reset;
-  for (const std::string_view fault : faults) {
+  for (const std::string& fault : faults) {
     std::string error;
     EXPECT_TRUE(sim::AddFault(fault, scenario, error)) << fault << ": " << error;
   }

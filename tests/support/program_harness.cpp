@@ -103,7 +103,8 @@ void ProgramHarness::OperatorStep() {
   ++idle_waits;
   if (!idle_after_update_us) {
     idle_after_update_us = clock.NowUs();
-    toolkit.CloseAt(now_ms + kOperatorReadsMs, kMainWindow);
+    const std::uint64_t next_whole_ms = (clock.NowUs() + 999) / 1000;
+    toolkit.CloseAt(next_whole_ms + kOperatorReadsMs, kMainWindow);
   }
 }
 
