@@ -1,0 +1,42 @@
+// The whole program on virtual time against a simulated Trelvin 2 that misbehaves as a Scenario
+// says: the operator confirms com1 and the offered settings, presses the start button, and closes
+// the main window once the program idles after a failure. What came out is judged by the update's
+// invariants.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sim/device_model.h"
+#include "tests/support/update_invariants.h"
+
+namespace trelvin2 {
+
+// The operator presses start a little after the main window appeared.
+inline constexpr std::uint64_t kStartPressMs = 500;
+// A run still updating this long after the start press hangs: twice the update's own limit.
+inline constexpr std::uint64_t kHangUs = 2 * kUpdateLimitUs;
+
+struct WholeRun {
+  WireRecord wire;
+  ToolOutcome outcome;
+  std::vector<std::string> status_texts;
+  std::vector<sim::Violation> device_violations;
+  bool script_ran_dry = false;
+  // A byte of program memory outside the configuration row that is no longer what it was.
+  bool flash_changed_outside_row = false;
+};
+
+WholeRun RunWholeProgram(const sim::Scenario& scenario,
+                         std::uint64_t start_press_ms = kStartPressMs);
+
+// The invariants, plus what only a whole run can show: the script never ran dry, the device saw
+// nothing a correct tool never does, and no flash outside the configuration row changed.
+std::vector<std::string> CheckWholeRun(const WholeRun& run);
+
+// The scenario, the violations and the wire, for a report that lets one replay the case.
+std::string DescribeRun(const sim::Scenario& scenario, const WholeRun& run,
+                        const std::vector<std::string>& violations);
+
+}  // namespace trelvin2
