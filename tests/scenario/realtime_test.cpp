@@ -1,0 +1,64 @@
+// One update in real time: the program on the POSIX serial link and the system clock, against
+// trelvin2-sim on a pseudo-terminal, with the memory toolkit playing the operator.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+
+#include "app/program_run.h"
+#include "serial/port_selection.h"
+#include "serial/posix_serial_link.h"
+#include "serial/system_clock.h"
+#include "tests/scenario/sim_child.h"
+#include "tests/support/program_harness.h"
+#include "ui/settings_flow.h"
+#include "ui/windows.h"
+
+namespace trelvin2 {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A stuck update would otherwise wait for the operator for ever: past the 30-s connect limit and
+// the 3-s success message, with room for a busy machine, the window is closed.
+constexpr auto kRunLimit = 45s;
+constexpr auto kSimEndLimit = 5s;
+
+TEST(RealTime, UpdateOverAPseudoTerminalAgainstTrelvin2Sim) {
+  SimChild sim(TRELVIN2_SIM_PROGRAM, {"--reset-now", "--once"});
+  ASSERT_TRUE(sim.Ready());
+
+  VirtualClock script_clock;  // only for the operator's script
+  RecordingToolkit toolkit(script_clock, /*real_time=*/true);
+  PosixSerialLink link(sim.DeviceDir(), sim.DeviceDir());
+  SystemClock clock;
+  Program program(toolkit, link, clock);
+  toolkit.Click(kPortOkButton);
+  toolkit.Select(kRateList, 5);     // 19200
+  toolkit.Select(kFramingList, 0);  // 8E1
+  toolkit.Click(kSaveButton);
+  toolkit.Click(kStartButton);
+  const auto started = std::chrono::steady_clock::now();
+  toolkit.on_wait = [started](MemoryToolkit& tk) {
+    if (std::chrono::steady_clock::now() - started > kRunLimit) tk.Close(kMainWindow);
+  };
+
+  EXPECT_EQ(RunProgram(program), 0);
+  const auto ran = std::chrono::steady_clock::now() - started;
+  EXPECT_EQ(toolkit.MainWindow().status, "Update der Schnittstelle erfogreich beendet");
+  EXPECT_EQ(toolkit.MainWindow().progress.back(), kProgressMaximum);
+  EXPECT_GE(ran, 3s) << "the success message stays 3 s";
+
+  const auto lines = sim.ReadRest(kSimEndLimit);
+  const bool started_firmware = std::any_of(lines.begin(), lines.end(), [](const auto& line) {
+    return line.starts_with("firmware: 19200 baud 8E1");
+  });
+  EXPECT_TRUE(started_firmware) << ::testing::PrintToString(lines);
+  EXPECT_FALSE(std::any_of(lines.begin(), lines.end(), [](const auto& line) {
+    return line.starts_with("violation");
+  })) << ::testing::PrintToString(lines);
+  EXPECT_EQ(sim.Wait(kSimEndLimit), 0);
+}
+
+}  // namespace
+}  // namespace trelvin2
