@@ -1,0 +1,163 @@
+// How long a whole update takes against trelvin2-sim on a pseudo-terminal (the loader answers
+// the first "D"), against the floor the protocol itself sets, and how far apart the three
+// security-code bytes go out. Ten runs; the figures are medians. Wire times come from the
+// simulator's transcript; the program runs in this process on the POSIX link and the system
+// clock, with the memory toolkit pressing the buttons.
+//
+//   build/bench_update_time
+#include <algorithm>
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/program_run.h"
+#include "build_constants.h"
+#include "serial/posix_serial_link.h"
+#include "serial/system_clock.h"
+#include "sim/device_model.h"
+#include "tests/scenario/sim_child.h"
+#include "tests/support/program_harness.h"
+#include "ui/settings_flow.h"
+#include "ui/windows.h"
+
+namespace {
+
+using namespace trelvin2;
+using namespace std::chrono_literals;
+
+constexpr int kRuns = 10;
+constexpr auto kSimOutputLimit = 5s;
+
+// The floor from the first "D" to "S", from the protocol's own waits and the simulated line:
+// the connect wait before the code, the code's pauses (2, 2 + 10, 2 + 50 ms), every byte of the
+// erase and the three block exchanges at 19200 baud, and the loader's working time per command.
+constexpr double kConnectWaitMs = 1000.0;
+constexpr double kCodePausesMs = 2 + 2 + 10 + 2 + 50;
+constexpr int kEraseExchangeBytes = 4 + 2 + 1 + 2;          // A+address, A!, C, C!
+constexpr int kBlockExchangeBytes = 9 + 2 + 4 + 2 + 1 + 2;  // B+data, B!, A+address, A!, W, W!
+constexpr int kExchangeBytes = kEraseExchangeBytes + 3 * kBlockExchangeBytes;
+constexpr double kLoaderWorkMs = (sim::kAddressUs + sim::kEraseRowUs +
+                                  3 * (sim::kBufferLoadUs + sim::kAddressUs + sim::kWriteBlockUs)) /
+                                 1000.0;
+constexpr double kFloorMs =
+    kConnectWaitMs + kCodePausesMs + kExchangeBytes * (sim::kByteTimeUs / 1000.0) + kLoaderWorkMs;
+
+struct WireByte {
+  double ms;
+  bool to_device;
+  unsigned value;
+};
+
+// "     4120839 us  tool -> device  4B 'K'"
+std::optional<WireByte> ParseTranscriptLine(const std::string& line) {
+  unsigned long long us = 0;
+  char from[16] = {}, to[16] = {};
+  unsigned value = 0;
+  if (std::sscanf(line.c_str(), "%llu us %15s -> %15s %x", &us, from, to, &value) != 4) {
+    return std::nullopt;
+  }
+  return WireByte{static_cast<double>(us) / 1000.0, std::strcmp(from, "tool") == 0, value};
+}
+
+struct RunFigures {
+  double start_to_s_ms = 0;        // first "D" to "S", on the wire
+  double press_to_success_ms = 0;  // start button to the success text, in the tool
+  double connect_wait_ms = 0;      // answered "D" to the first code byte
+  double code_gap_1_ms = 0, code_gap_2_ms = 0;
+};
+
+std::optional<RunFigures> OneRun() {
+  SimChild sim(TRELVIN2_SIM_PROGRAM, {"--reset-now", "--once", "--transcript"});
+  if (!sim.Ready()) return std::nullopt;
+  VirtualClock script_clock;
+  RecordingToolkit toolkit(script_clock, /*real_time=*/true);
+  PosixSerialLink link(sim.DeviceDir(), sim.DeviceDir());
+  SystemClock clock;
+  Program program(toolkit, link, clock);
+  toolkit.Click(kPortOkButton);
+  toolkit.Select(kRateList, 5);     // 19200
+  toolkit.Select(kFramingList, 0);  // 8E1
+  toolkit.Click(kSaveButton);
+  toolkit.Click(kStartButton);
+  RunProgram(program);
+  if (toolkit.status_log.size() != toolkit.status_real_times.size() ||
+      toolkit.MainWindow().status != "Update der Schnittstelle erfogreich beendet") {
+    return std::nullopt;
+  }
+
+  std::vector<WireByte> to_device;
+  for (const std::string& line : sim.ReadRest(kSimOutputLimit)) {
+    if (const auto byte = ParseTranscriptLine(line); byte && byte->to_device) {
+      to_device.push_back(*byte);
+    }
+  }
+  sim.Wait(kSimOutputLimit);
+  // "D"s, then the three code bytes, ..., then "S".
+  const auto code = std::find_if(to_device.begin(), to_device.end(),
+                                 [](const WireByte& b) { return b.value != 'D'; });
+  if (to_device.empty() || code == to_device.begin() || to_device.end() - code < 4 ||
+      to_device.back().value != 'S' || code->value != kSecurityCode[0]) {
+    return std::nullopt;
+  }
+  RunFigures figures;
+  figures.start_to_s_ms = to_device.back().ms - to_device.front().ms;
+  figures.press_to_success_ms =
+      std::chrono::duration<double, std::milli>(toolkit.status_real_times.back() -
+                                                toolkit.status_real_times.front())
+          .count();
+  figures.connect_wait_ms = code->ms - (code - 1)->ms;
+  figures.code_gap_1_ms = (code + 1)->ms - code->ms;
+  figures.code_gap_2_ms = (code + 2)->ms - (code + 1)->ms;
+  return figures;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t n = values.size();
+  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+}  // namespace
+
+int main() {
+  std::vector<RunFigures> runs;
+  std::printf("run  D->S ms  press->success ms  connect wait ms  code gaps ms\n");
+  for (int i = 0; i < kRuns; ++i) {
+    const auto figures = OneRun();
+    if (!figures) {
+      std::printf("%3d  update failed or transcript incomplete\n", i + 1);
+      continue;
+    }
+    std::printf("%3d  %7.1f  %17.1f  %15.1f  %5.2f %5.2f\n", i + 1, figures->start_to_s_ms,
+                figures->press_to_success_ms, figures->connect_wait_ms, figures->code_gap_1_ms,
+                figures->code_gap_2_ms);
+    runs.push_back(*figures);
+  }
+  if (runs.empty()) return 1;
+  const auto median = [&](double RunFigures::*field) {
+    std::vector<double> values;
+    for (const RunFigures& r : runs) values.push_back(r.*field);
+    return Median(values);
+  };
+  const double start_to_s = median(&RunFigures::start_to_s_ms);
+  std::printf("\nmedian of %zu runs\n", runs.size());
+  std::printf(
+      "start button to \"S\" on the wire: %.1f ms (from the first \"D\"; in the tool, "
+      "press to success text %.1f ms)\n",
+      start_to_s, median(&RunFigures::press_to_success_ms));
+  std::printf(
+      "protocol floor: %.1f ms = connect wait %.0f + code pauses %.0f + %d bytes x %.3f ms "
+      "+ loader work %.2f ms\n",
+      kFloorMs, kConnectWaitMs, kCodePausesMs, kExchangeBytes, sim::kByteTimeUs / 1000.0,
+      kLoaderWorkMs);
+  std::printf("ratio: %.3f (aim <= 1.05)\n", start_to_s / kFloorMs);
+  std::printf("connect wait, answered \"D\" to first code byte: %.1f ms (floor 1000)\n",
+              median(&RunFigures::connect_wait_ms));
+  std::printf("code byte gaps: %.2f ms and %.2f ms (aim 2 and 12, each within 1 ms)\n",
+              median(&RunFigures::code_gap_1_ms), median(&RunFigures::code_gap_2_ms));
+  return 0;
+}
