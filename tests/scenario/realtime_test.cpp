@@ -46,6 +46,7 @@ TEST(RealTime, UpdateOverAPseudoTerminalAgainstTrelvin2Sim) {
   EXPECT_EQ(RunProgram(program), 0);
   const auto ran = std::chrono::steady_clock::now() - started;
   EXPECT_EQ(toolkit.MainWindow().status, "Update der Schnittstelle erfogreich beendet");
+  ASSERT_FALSE(toolkit.MainWindow().progress.empty());
   EXPECT_EQ(toolkit.MainWindow().progress.back(), kProgressMaximum);
   EXPECT_GE(ran, 3s) << "the success message stays 3 s";
 
