@@ -17,12 +17,13 @@ constexpr std::uint32_t kRowEnd = kRowStart + sim::kEraseRowBytes;
 
 }  // namespace
 
-WholeRun RunWholeProgram(const sim::Scenario& scenario, std::uint64_t start_press_ms) {
+WholeRun RunWholeProgram(const sim::Scenario& scenario, std::uint64_t start_press_ms,
+                         const LinkWrapper& wrap) {
   VirtualClock clock;
   MemoryToolkit toolkit(clock);
   sim::DeviceModel device(scenario);
   SimulatedLink link(clock, device);
-  Program program(toolkit, link, clock);
+  Program program(toolkit, wrap ? wrap(link) : link, clock);
 
   toolkit.Click(kPortOkButton);  // com1, the first and only port found, is selected
   toolkit.Click(kSaveButton);    // the offered 115200 baud, 8N1

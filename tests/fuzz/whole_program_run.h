@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "serial/serial_link.h"
 #include "sim/device_model.h"
 #include "tests/support/update_invariants.h"
 
@@ -28,8 +30,13 @@ struct WholeRun {
   bool flash_changed_outside_row = false;
 };
 
+// Puts a link of the test's own between the program and the simulated one; returns the link the
+// program is to use.
+using LinkWrapper = std::function<SerialLink&(SerialLink& simulated)>;
+
 WholeRun RunWholeProgram(const sim::Scenario& scenario,
-                         std::uint64_t start_press_ms = kStartPressMs);
+                         std::uint64_t start_press_ms = kStartPressMs,
+                         const LinkWrapper& wrap = nullptr);
 
 // The invariants, plus what only a whole run can show: the script never ran dry, the device saw
 // nothing a correct tool never does, and no flash outside the configuration row changed.
