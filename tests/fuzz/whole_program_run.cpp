@@ -1,7 +1,6 @@
 #include "tests/fuzz/whole_program_run.h"
 
 #include "app/program_run.h"
-#include "tests/support/memory_toolkit.h"
 #include "tests/support/simulated_link.h"
 #include "ui/windows.h"
 
@@ -17,6 +16,43 @@ constexpr std::uint32_t kRowEnd = kRowStart + sim::kEraseRowBytes;
 
 }  // namespace
 
+Operator::Operator(MemoryToolkit& toolkit, std::function<std::uint64_t()> now_us,
+                   std::uint64_t start_press_ms)
+    : toolkit_(toolkit), now_us_(std::move(now_us)) {
+  toolkit.Click(kPortOkButton);  // com1, the first port found, is selected
+  toolkit.Click(kSaveButton);    // the offered 115200 baud, 8N1
+  toolkit.ClickAt(start_press_ms, kStartButton);
+  toolkit.on_wait = [this](MemoryToolkit& tk) { OnWait(tk); };
+}
+
+void Operator::OnWait(MemoryToolkit& tk) {
+  const MemoryToolkit::Control* button = tk.FindControl(kStartButton);
+  if (closed_ || button == nullptr || !button->disabled) return;
+  const std::uint64_t now = now_us_();
+  if (!start_us_) start_us_ = now;  // the first wait of the update, right after the press
+  const std::string status = tk.Text(kStatusLine);
+  const bool idle = tk.wait_limits.back() == kIdleWaitMs && status != kResetRequestText;
+  if (!idle && now - *start_us_ <= kHangUs) return;
+  if (idle) outcome_.update_duration_us = now - *start_us_;
+  outcome_.final_status = status;
+  outcome_.message_boxes = tk.message_boxes;
+  outcome_.close_request_us = now;
+  tk.CloseAt(0, kMainWindow);  // due at once
+  closed_ = true;
+}
+
+ToolOutcome Operator::Outcome(int exit_status) const {
+  ToolOutcome outcome = outcome_;
+  outcome.exit_status = exit_status;
+  outcome.ended = true;
+  if (!closed_) {  // it ended by itself, after a success or without ever idling
+    if (start_us_) outcome.update_duration_us = now_us_() - *start_us_;
+    outcome.final_status = toolkit_.status_texts.empty() ? "" : toolkit_.status_texts.back();
+    outcome.message_boxes = toolkit_.message_boxes;
+  }
+  return outcome;
+}
+
 WholeRun RunWholeProgram(const sim::Scenario& scenario, std::uint64_t start_press_ms,
                          const LinkWrapper& wrap) {
   VirtualClock clock;
@@ -24,36 +60,11 @@ WholeRun RunWholeProgram(const sim::Scenario& scenario, std::uint64_t start_pres
   sim::DeviceModel device(scenario);
   SimulatedLink link(clock, device);
   Program program(toolkit, wrap ? wrap(link) : link, clock);
-
-  toolkit.Click(kPortOkButton);  // com1, the first and only port found, is selected
-  toolkit.Click(kSaveButton);    // the offered 115200 baud, 8N1
-  toolkit.ClickAt(start_press_ms, kStartButton);
+  Operator person(
+      toolkit, [&clock] { return clock.NowUs(); }, start_press_ms);
 
   WholeRun run;
-  const std::uint64_t start_us = start_press_ms * 1000;
-  bool closed = false;
-  toolkit.on_wait = [&](MemoryToolkit& tk) {
-    const MemoryToolkit::Control* button = tk.FindControl(kStartButton);
-    if (closed || button == nullptr || !button->disabled) return;
-    const std::string status = tk.Text(kStatusLine);
-    const bool idle = tk.wait_limits.back() == kIdleWaitMs && status != kResetRequestText;
-    const bool hung = clock.NowUs() - start_us > kHangUs;
-    if (!idle && !hung) return;
-    if (idle) run.outcome.update_duration_us = clock.NowUs() - start_us;
-    run.outcome.final_status = status;
-    run.outcome.message_boxes = tk.message_boxes;
-    run.outcome.close_request_us = clock.NowUs();
-    tk.CloseAt(clock.NowUs() / 1000, kMainWindow);
-    closed = true;
-  };
-
-  run.outcome.exit_status = RunProgram(program);
-  run.outcome.ended = true;
-  if (!closed) {  // it ended by itself, after a success or without ever idling
-    run.outcome.update_duration_us = clock.NowUs() - start_us;
-    run.outcome.final_status = toolkit.status_texts.empty() ? "" : toolkit.status_texts.back();
-    run.outcome.message_boxes = toolkit.message_boxes;
-  }
+  run.outcome = person.Outcome(RunProgram(program));
   run.wire.bytes = device.Transcript();
   run.wire.tool_byte_delay_us = sim::kByteTimeUs;
   run.status_texts = toolkit.status_texts;

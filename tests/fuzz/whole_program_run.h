@@ -6,11 +6,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "serial/serial_link.h"
 #include "sim/device_model.h"
+#include "tests/support/memory_toolkit.h"
 #include "tests/support/update_invariants.h"
 
 namespace trelvin2 {
@@ -19,6 +21,26 @@ namespace trelvin2 {
 inline constexpr std::uint64_t kStartPressMs = 500;
 // A run still updating this long after the start press hangs: twice the update's own limit.
 inline constexpr std::uint64_t kHangUs = 2 * kUpdateLimitUs;
+
+// The operator's part in a run: confirms com1 and the offered settings, presses the start button
+// at start_press_ms on the toolkit's clock, and closes the main window once the program idles
+// after a failure, or has hung. now_us reads the program's own clock.
+class Operator {
+ public:
+  Operator(MemoryToolkit& toolkit, std::function<std::uint64_t()> now_us,
+           std::uint64_t start_press_ms);
+  // What the operator saw, once RunProgram has returned exit_status.
+  ToolOutcome Outcome(int exit_status) const;
+
+ private:
+  void OnWait(MemoryToolkit& toolkit);
+
+  MemoryToolkit& toolkit_;
+  std::function<std::uint64_t()> now_us_;
+  std::optional<std::uint64_t> start_us_;
+  bool closed_ = false;
+  ToolOutcome outcome_;
+};
 
 struct WholeRun {
   WireRecord wire;
