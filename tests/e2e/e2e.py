@@ -357,9 +357,11 @@ def scenario_no_port(s):
     time.sleep(0.5)
     s.screenshot("open-failed", port)
     check(s.tool.poll() is None, "OK without a port keeps the tool open")
-    time.sleep(2.0)
+    time.sleep(2.0)  # the 2000 ms pause after a failed open
     s.close(PORT_TITLE)
+    started = time.time()
     check(s.wait_tool_exit(5) == 0, "closing the port window ends the tool with status 0")
+    check(time.time() - started < 1.5, "within about a second")
 
 
 def scenario_held_port(s):
@@ -374,6 +376,26 @@ def scenario_held_port(s):
     s.wait_for_output(free_sim, r"^firmware: 115200 baud 8N1", 20)
     check(s.wait_tool_exit(10) == 0, "the update on com2 ends the tool with status 0")
     check(transcript_bytes(s.read(held_sim)) == [], "the held port com1 got no byte from the tool")
+
+
+def scenario_second_copy(s):
+    """A second copy of the tool does not offer the port that the first one holds."""
+    hold_machine_ports(s)
+    s.start_sim("/dev/com1", "--reset-now")
+    first = s.start_tool()
+    port = s.window(PORT_TITLE)
+    s.click(port, PORT_OK)
+    s.window(SETTINGS_TITLE)  # the first copy now holds com1
+    second = s.start_tool()
+    port = s.window(PORT_TITLE)
+    time.sleep(0.5)
+    s.screenshot("second-copy", port)
+    dark, _ = s.dark_pixels(port, PORT_MESSAGE)
+    check(dark > 40, '"Kein COM-PORT installiert!!" in the second copy: com1 is not offered')
+    s.close(PORT_TITLE)
+    check(second.wait(timeout=5) == 0, "the second copy ends with status 0")
+    s.close(SETTINGS_TITLE)
+    check(first.wait(timeout=5) == 0, "the first copy ends with status 0")
 
 
 def scenario_close_main(s):
@@ -392,6 +414,7 @@ SCENARIOS = {
     "refused_write": scenario_refused_write,
     "no_port": scenario_no_port,
     "held_port": scenario_held_port,
+    "second_copy": scenario_second_copy,
     "close_main": scenario_close_main,
 }
 
