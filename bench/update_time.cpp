@@ -19,8 +19,8 @@
 #include "serial/posix_serial_link.h"
 #include "serial/system_clock.h"
 #include "sim/device_model.h"
-#include "tests/scenario/sim_child.h"
 #include "tests/support/program_harness.h"
+#include "tests/support/sim_child.h"
 #include "ui/settings_flow.h"
 #include "ui/windows.h"
 
@@ -71,7 +71,7 @@ struct RunFigures {
 };
 
 std::optional<RunFigures> OneRun() {
-  SimChild sim(TRELVIN2_SIM_PROGRAM, {"--reset-now", "--once", "--transcript"});
+  SimChild sim(TRELVIN2_SIM_PROGRAM, {"--reset-now", "--once", "--transcript"}, PtyLink::kAsCom1);
   if (!sim.Ready()) return std::nullopt;
   VirtualClock script_clock;
   RecordingToolkit toolkit(script_clock, /*real_time=*/true);

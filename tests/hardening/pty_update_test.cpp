@@ -1,111 +1,38 @@
 // The whole program in real time over a pseudo-terminal against trelvin2-sim: the cable pulled
 // at a few bytes (the sim closes its side as a pulled USB adapter vanishes), and a port that
 // vanishes between discovery and "OK" and comes back for a working retry.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <regex>
-#include <thread>
 
 #include "app/program_run.h"
 #include "serial/port_selection.h"
 #include "serial/posix_serial_link.h"
 #include "serial/system_clock.h"
 #include "tests/fuzz/whole_program_run.h"
-#include "tests/pty/temp_dir.h"
+#include "tests/support/sim_child.h"
 #include "ui/windows.h"
 
 namespace trelvin2 {
 namespace {
 
-using Steady = std::chrono::steady_clock;
-
-// Generous for a busy 2-core machine: the sim starts in milliseconds.
-constexpr auto kSimStartLimit = std::chrono::seconds(5);
 // The sim ends by itself at a cut or once the firmware started; beyond this it is stopped.
 constexpr auto kSimEndLimit = std::chrono::seconds(10);
 
-// trelvin2-sim as a child process serving com1 in dir, its output gathered until it ends.
-class SimProcess {
- public:
-  SimProcess(const TempDir& dir, std::vector<std::string> args) : link_(dir / "com1") {
-    int out[2];
-    EXPECT_EQ(pipe(out), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    args.insert(args.begin(), {TRELVIN2_SIM_PROGRAM, "--link", link_, "--transcript"});
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    EXPECT_EQ(posix_spawn(&pid_, TRELVIN2_SIM_PROGRAM, &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    out_ = out[0];
-    fcntl(out_, F_SETFL, O_NONBLOCK);
-  }
-  ~SimProcess() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-    close(out_);
-  }
+// The sim's arguments with its byte transcript on: the checks read the wire from it.
+std::vector<std::string> WithTranscript(std::vector<std::string> args) {
+  args.insert(args.begin(), "--transcript");
+  return args;
+}
 
-  // The pty's path, once the sim has linked it as com1; "" when it did not start.
-  std::string WaitUntilServing() {
-    const auto deadline = Steady::now() + kSimStartLimit;
-    while (Steady::now() < deadline) {
-      Gather(std::chrono::milliseconds(10));
-      const auto end = output_.find('\n');
-      if (end != std::string::npos && std::filesystem::is_symlink(link_)) {
-        return output_.substr(0, end);
-      }
-    }
-    return "";
-  }
-
-  // Everything the sim printed, once it ended (stopped after kSimEndLimit).
-  const std::string& Output() {
-    const auto deadline = Steady::now() + kSimEndLimit;
-    while (pid_ > 0 && Steady::now() < deadline) {
-      Gather(std::chrono::milliseconds(10));
-      if (waitpid(pid_, nullptr, WNOHANG) == pid_) pid_ = 0;
-    }
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-      pid_ = 0;
-    }
-    Gather(std::chrono::milliseconds(0));
-    return output_;
-  }
-
-  const std::string& link() const { return link_; }
-
- private:
-  void Gather(std::chrono::milliseconds wait) {
-    pollfd p{out_, POLLIN, 0};
-    poll(&p, 1, static_cast<int>(wait.count()));
-    char chunk[4096];
-    for (ssize_t n; (n = read(out_, chunk, sizeof chunk)) > 0;) {
-      output_.append(chunk, static_cast<std::size_t>(n));
-    }
-  }
-
-  std::string link_;
-  pid_t pid_ = 0;
-  int out_ = -1;
-  std::string output_;
-};
+// Everything the sim printed, once it ended (stopped after kSimEndLimit).
+std::string AllOutput(SimChild& sim) {
+  sim.ReadRest(kSimEndLimit);
+  sim.Stop();
+  return sim.Printed();
+}
 
 // The sim's transcript lines: "      1043521 us  tool -> device  44 'D'".
 std::vector<sim::LineByte> Transcript(const std::string& output) {
@@ -132,23 +59,22 @@ struct PtyRun {
 // The program on the system clock against the sim; the toolkit's own virtual clock only paces
 // the operator's script. A pty is stamped as the sim reads it, so no line delay.
 PtyRun RunAgainstSim(std::vector<std::string> sim_args) {
-  TempDir dir;
-  SimProcess sim(dir, std::move(sim_args));
+  SimChild sim(TRELVIN2_SIM_PROGRAM, WithTranscript(std::move(sim_args)), PtyLink::kAsCom1);
   PtyRun run;
-  if (sim.WaitUntilServing().empty()) {
-    ADD_FAILURE() << "trelvin2-sim did not start: " << sim.Output();
+  if (!sim.Ready()) {
+    ADD_FAILURE() << "trelvin2-sim did not start: " << AllOutput(sim);
     return run;
   }
   VirtualClock script_clock;
   MemoryToolkit toolkit(script_clock);
-  PosixSerialLink link(dir.path(), dir.path());
+  PosixSerialLink link(sim.DeviceDir(), sim.DeviceDir());
   SystemClock clock;
   Program program(toolkit, link, clock);
   Operator person(
       toolkit, [&clock] { return std::uint64_t{clock.TickMs()} * 1000; }, 0);
   run.outcome = person.Outcome(RunProgram(program));
   run.outcome.close_request_us.reset();  // on the tool's time line, not the sim's
-  run.sim_output = sim.Output();
+  run.sim_output = AllOutput(sim);
   run.wire = {Transcript(run.sim_output), 0};
   return run;
 }
@@ -188,14 +114,13 @@ TEST(PtyUpdate, WithoutACutTheFirmwareStarts) {
 }
 
 TEST(VanishedPort, BetweenDiscoveryAndOkGivesTheOpenFailureAndARetryWorks) {
-  TempDir dir;
-  SimProcess sim(dir, {"--reset-now"});
-  const std::string pty = sim.WaitUntilServing();
-  ASSERT_FALSE(pty.empty()) << sim.Output();
+  SimChild sim(TRELVIN2_SIM_PROGRAM, WithTranscript({"--reset-now"}), PtyLink::kAsCom1);
+  const std::string pty = sim.Ready() ? sim.PtyPath() : "";
+  ASSERT_FALSE(pty.empty()) << AllOutput(sim);
 
   VirtualClock script_clock;
   MemoryToolkit toolkit(script_clock);
-  PosixSerialLink link(dir.path(), dir.path());
+  PosixSerialLink link(sim.DeviceDir(), sim.DeviceDir());
   SystemClock clock;
   Program program(toolkit, link, clock);
   // Discovery has listed com1 when the port window first waits: the adapter is pulled then,
@@ -204,11 +129,11 @@ TEST(VanishedPort, BetweenDiscoveryAndOkGivesTheOpenFailureAndARetryWorks) {
   toolkit.on_wait = [&](MemoryToolkit& tk) {
     if (!pulled && tk.FindWindow(kPortWindow) != nullptr) {
       EXPECT_EQ(tk.Text(kPortList), "com1");
-      std::filesystem::remove(sim.link());
+      std::filesystem::remove(sim.LinkPath());
       tk.Click(kPortOkButton);
       pulled = true;
     } else if (pulled && !replugged && tk.Text(kPortMessageControl) == kOpenFailedMessage) {
-      std::filesystem::create_symlink(pty, sim.link());
+      std::filesystem::create_symlink(pty, sim.LinkPath());
       tk.Click(kPortOkButton);
       replugged = true;
     }

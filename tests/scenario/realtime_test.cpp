@@ -9,8 +9,8 @@
 #include "serial/port_selection.h"
 #include "serial/posix_serial_link.h"
 #include "serial/system_clock.h"
-#include "tests/scenario/sim_child.h"
 #include "tests/support/program_harness.h"
+#include "tests/support/sim_child.h"
 #include "ui/settings_flow.h"
 #include "ui/windows.h"
 
@@ -25,7 +25,7 @@ constexpr auto kRunLimit = 45s;
 constexpr auto kSimEndLimit = 5s;
 
 TEST(RealTime, UpdateOverAPseudoTerminalAgainstTrelvin2Sim) {
-  SimChild sim(TRELVIN2_SIM_PROGRAM, {"--reset-now", "--once"});
+  SimChild sim(TRELVIN2_SIM_PROGRAM, {"--reset-now", "--once"}, PtyLink::kAsCom1);
   ASSERT_TRUE(sim.Ready());
 
   VirtualClock script_clock;  // only for the operator's script
