@@ -47,6 +47,10 @@ struct WholeRun {
   ToolOutcome outcome;
   std::vector<std::string> status_texts;
   std::vector<sim::Violation> device_violations;
+  // The device sent bytes of its own at its reset. Noise that happens to read "LD=SB" is a connect
+  // reply to every tool that follows the protocol, which then sends its code to a loader still
+  // waiting for "D": the device's complaints about that are the device's doing, not the tool's.
+  bool device_sent_reset_noise = false;
   bool script_ran_dry = false;
   // A byte of program memory outside the configuration row that is no longer what it was.
   bool flash_changed_outside_row = false;
