@@ -81,6 +81,11 @@ int Run(const SimOptions& options) {
     return kExitUsage;
   }
 
+  if (options.reset_on_key) {
+    front.ResetOnKey(STDIN_FILENO);
+    std::printf("press Enter to reset the device\n");
+    std::fflush(stdout);
+  }
   const PtyFront::End end = front.Serve(signal_fd, options.once);
   if (end == PtyFront::End::kCut)
     std::printf("link cut after byte %d from the tool\n", options.scenario.cut_after_bytes);

@@ -91,6 +91,19 @@ ssize_t PtyFront::ReadFromTool() {
   return count;
 }
 
+void PtyFront::ReadKeys() {
+  char keys[kReadChunkBytes];
+  const ssize_t count = read(key_fd_, keys, sizeof keys);
+  if (count <= 0) {  // standard input closed: no more resets from it
+    key_fd_ = -1;
+    return;
+  }
+  if (std::find(keys, keys + count, '\n') == keys + count) return;
+  model_.ResetAt(NowUs());
+  std::fprintf(out_, "reset: the device restarts into its boot loader\n");
+  std::fflush(out_);
+}
+
 bool PtyFront::WaitSignal(int signal_fd, int timeout_us) {
   pollfd fd{signal_fd, POLLIN, 0};
   const timespec limit = FromUs(static_cast<std::uint64_t>(timeout_us));
@@ -119,14 +132,15 @@ PtyFront::End PtyFront::Serve(int signal_fd, bool once) {
       wait_us = std::min(wait_us, *next - std::min(*next, now_us));
     if (const auto cut = model_.CutUs()) wait_us = std::min(wait_us, *cut - std::min(*cut, now_us));
 
-    pollfd fds[2] = {{master_, POLLIN, 0}, {signal_fd, POLLIN, 0}};
+    pollfd fds[3] = {{master_, POLLIN, 0}, {signal_fd, POLLIN, 0}, {key_fd_, POLLIN, 0}};
     const timespec limit = FromUs(wait_us);
-    const int ready = ppoll(fds, 2, &limit, nullptr);
+    const int ready = ppoll(fds, key_fd_ >= 0 ? 3 : 2, &limit, nullptr);
     if (ready < 0) {
       if (errno == EINTR) continue;
       return End::kError;
     }
     if (fds[1].revents & POLLIN) return End::kSignal;
+    if (key_fd_ >= 0 && fds[2].revents != 0) ReadKeys();
     const bool got_bytes = (fds[0].revents & POLLIN) && ReadFromTool() > 0;
     if (!got_bytes && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) {
       // No tool holds the slave (not yet, or between discovery's probe and the real open).

@@ -33,17 +33,23 @@ class PtyFront {
   // with once, the firmware has started.
   End Serve(int signal_fd, bool once);
 
+  // Each line read from key_fd (the terminal's standard input) resets the device then, as the
+  // operator's finger on the reset button would.
+  void ResetOnKey(int key_fd) { key_fd_ = key_fd; }
+
  private:
   std::uint64_t NowUs() const;
   void Print(const LineByte& byte);
   void DeliverDueReplies();
   ssize_t ReadFromTool();  // the bytes read, 0 or less when there were none
   bool WaitSignal(int signal_fd, int timeout_us);
+  void ReadKeys();
 
   DeviceModel& model_;
   std::FILE* out_;
   bool transcript_;
   int master_ = -1;
+  int key_fd_ = -1;
   std::string slave_path_;
   std::uint64_t start_ns_ = 0;
 };

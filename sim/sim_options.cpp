@@ -20,6 +20,10 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std
       options.help = true;
     } else if (arg == "--reset-now") {
       reset = {ResetKind::kImmediate, 0};
+    } else if (arg == "--reset-on-key") {
+      // Nobody resets the device until the operator presses Enter.
+      reset = {ResetKind::kNever, 0};
+      options.reset_on_key = true;
     } else if (arg == "--reset-after") {
       const char* text = value();
       if (!text) return false;
@@ -59,7 +63,11 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std
     }
   }
   // "silence" is a device nobody resets, whatever the reset options say.
-  if (options.scenario.reset.kind != ResetKind::kNever) options.scenario.reset = reset;
+  if (options.scenario.reset.kind == ResetKind::kNever) {
+    options.reset_on_key = false;
+  } else {
+    options.scenario.reset = reset;
+  }
   return true;
 }
 
@@ -74,6 +82,7 @@ Options:
   --reset-after MS   the operator resets the device MS ms after the first byte from the tool
                      (default 2000): the loader answers nothing before that
   --reset-now        the device is in its boot loader from the start
+  --reset-on-key     the operator resets the device by pressing Enter here
   --flash FILE       keep program memory (8192 bytes) in FILE: read at start if it exists,
                      written at exit
   --erased           start with erased program memory instead of the firmware image

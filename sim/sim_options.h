@@ -12,12 +12,13 @@ namespace trelvin2::sim {
 inline constexpr int kDefaultResetAfterMs = 2000;
 
 struct SimOptions {
-  Scenario scenario;        // faults and the reset plan
-  std::string link_path;    // --link: a symlink to the pty slave, removed at exit
-  std::string flash_path;   // --flash: program memory kept in this file between runs
-  bool erased = false;      // --erased: start with erased program memory
-  bool transcript = false;  // --transcript: print every byte with its time
-  bool once = false;        // --once: end after the firmware's start
+  Scenario scenario;          // faults and the reset plan
+  std::string link_path;      // --link: a symlink to the pty slave, removed at exit
+  std::string flash_path;     // --flash: program memory kept in this file between runs
+  bool erased = false;        // --erased: start with erased program memory
+  bool transcript = false;    // --transcript: print every byte with its time
+  bool once = false;          // --once: end after the firmware's start
+  bool reset_on_key = false;  // --reset-on-key: Enter on standard input resets the device
   bool help = false;
 };
 
