@@ -12,6 +12,17 @@
 namespace trelvin2 {
 namespace {
 
+// A program of its own for each case of a table, with com1 free.
+struct OneRun {
+  OneRun() { link.free_ports = {"com1"}; }
+  std::tuple<MemoryToolkit&, FakeSerialLink&, Program&> Parts() { return {toolkit, link, program}; }
+
+  VirtualClock clock;
+  MemoryToolkit toolkit{clock};
+  FakeSerialLink link;
+  Program program{toolkit, link, clock};
+};
+
 class ProgramTest : public ::testing::Test {
  protected:
   ProgramTest() { link.free_ports = {"com2", "com5"}; }
@@ -181,11 +192,8 @@ TEST_F(ProgramTest, ClosePathsBeforeTheMainLoop) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    VirtualClock case_clock;
-    MemoryToolkit tk{case_clock};
-    FakeSerialLink case_link;
-    case_link.free_ports = {"com1"};
-    Program p{tk, case_link, case_clock};
+    OneRun run;
+    auto [tk, case_link, p] = run.Parts();  // references into run
     for (std::size_t i = 0; i + 1 < c.clicks_then_close.size(); ++i)
       tk.Click(c.clicks_then_close[i]);
     tk.Close(c.clicks_then_close.back());
@@ -217,11 +225,8 @@ TEST_F(ProgramTest, SettingsCodesAndTheMainWindowTexts) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.baud_text);
-    VirtualClock case_clock;
-    MemoryToolkit tk{case_clock};
-    FakeSerialLink case_link;
-    case_link.free_ports = {"com1"};
-    Program p{tk, case_link, case_clock};
+    OneRun run;
+    auto [tk, case_link, p] = run.Parts();  // references into run
     tk.Click(kPortOkButton);
     if (c.rate_position >= 0) tk.Select(kRateList, c.rate_position);
     if (c.framing_position >= 0) tk.Select(kFramingList, c.framing_position);
