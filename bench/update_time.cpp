@@ -78,11 +78,7 @@ std::optional<RunFigures> OneRun() {
   PosixSerialLink link(sim.DeviceDir(), sim.DeviceDir());
   SystemClock clock;
   Program program(toolkit, link, clock);
-  toolkit.Click(kPortOkButton);
-  toolkit.Select(kRateList, 5);     // 19200
-  toolkit.Select(kFramingList, 0);  // 8E1
-  toolkit.Click(kSaveButton);
-  toolkit.Click(kStartButton);
+  QueueOperatorScript(toolkit, {.rate_position = 5, .framing_position = 0});  // 19200, 8E1
   RunProgram(program);
   if (toolkit.status_log.size() != toolkit.status_real_times.size() ||
       toolkit.MainWindow().status != "Update der Schnittstelle erfogreich beendet") {

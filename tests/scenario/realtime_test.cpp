@@ -33,11 +33,7 @@ TEST(RealTime, UpdateOverAPseudoTerminalAgainstTrelvin2Sim) {
   PosixSerialLink link(sim.DeviceDir(), sim.DeviceDir());
   SystemClock clock;
   Program program(toolkit, link, clock);
-  toolkit.Click(kPortOkButton);
-  toolkit.Select(kRateList, 5);     // 19200
-  toolkit.Select(kFramingList, 0);  // 8E1
-  toolkit.Click(kSaveButton);
-  toolkit.Click(kStartButton);
+  QueueOperatorScript(toolkit, {.rate_position = 5, .framing_position = 0});  // 19200, 8E1
   const auto started = std::chrono::steady_clock::now();
   toolkit.on_wait = [started](MemoryToolkit& tk) {
     if (std::chrono::steady_clock::now() - started > kRunLimit) tk.Close(kMainWindow);

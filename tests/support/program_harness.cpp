@@ -62,16 +62,20 @@ RecordingToolkit::MainWindowState RecordingToolkit::Snapshot() const {
   return state;
 }
 
-ProgramHarness::ProgramHarness(sim::Scenario scenario, OperatorScript script)
-    : device(std::move(scenario)),
-      link(clock, device),
-      toolkit(clock),
-      program(toolkit, link, clock) {
+void QueueOperatorScript(MemoryToolkit& toolkit, const OperatorScript& script) {
   toolkit.Click(kPortOkButton);  // com1, the first free port, is selected already
   if (script.rate_position >= 0) toolkit.Select(kRateList, script.rate_position);
   if (script.framing_position >= 0) toolkit.Select(kFramingList, script.framing_position);
   toolkit.Click(kSaveButton);
   toolkit.ClickAt(script.start_press_ms, kStartButton);
+}
+
+ProgramHarness::ProgramHarness(sim::Scenario scenario, OperatorScript script)
+    : device(std::move(scenario)),
+      link(clock, device),
+      toolkit(clock),
+      program(toolkit, link, clock) {
+  QueueOperatorScript(toolkit, script);
   toolkit.on_wait = [this](MemoryToolkit&) {
     if (on_wait) on_wait(*this);
     OperatorStep();

@@ -72,6 +72,9 @@ struct OperatorScript {
   std::uint64_t start_press_ms = 0;
 };
 
+// Queues the operator's inputs of script on the toolkit, each due as soon as it can be.
+void QueueOperatorScript(MemoryToolkit& toolkit, const OperatorScript& script);
+
 class ProgramHarness {
  public:
   // The operator looks at a failure this long before closing the main window.
