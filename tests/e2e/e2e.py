@@ -69,16 +69,20 @@ class Session:
         self.env.pop("QT_QPA_PLATFORM", None)
         self.env.pop("WAYLAND_DISPLAY", None)
         self.spawn(["Xvfb", self.display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"], "xvfb")
+        # The socket file appears when Xvfb binds it, a moment before it accepts connections:
+        # wait until the server answers, or the window manager may find no display.
         deadline = time.time() + 10
-        while not os.path.exists(f"/tmp/.X11-unix/X{number}"):
+        while self.run(["xdpyinfo"], check_ok=False).returncode != 0:
             if time.time() > deadline:
                 raise Failure("Xvfb did not start")
             time.sleep(0.05)
-        self.spawn(["openbox", "--sm-disable"], "openbox")
         deadline = time.time() + 10
+        openbox = self.spawn(["openbox", "--sm-disable"], "openbox")
         while self.run(["wmctrl", "-m"], check_ok=False).returncode != 0:
             if time.time() > deadline:
                 raise Failure("openbox did not start")
+            if openbox.poll() is not None:  # gave up on the display: once more
+                openbox = self.spawn(["openbox", "--sm-disable"], "openbox")
             time.sleep(0.1)
 
     def spawn(self, argv, label, **kwargs):
@@ -424,7 +428,7 @@ def main():
     if os.geteuid() != 0:
         print("SKIPPED: the end-to-end tests link trelvin2-sim as /dev/comN, which needs root")
         return SKIP
-    missing = [t for t in ("Xvfb", "openbox", "xdotool", "wmctrl", "import", "convert") if not shutil.which(t)]
+    missing = [t for t in ("Xvfb", "xdpyinfo", "openbox", "xdotool", "wmctrl", "import", "convert") if not shutil.which(t)]
     if missing:
         print(f"SKIPPED: missing {', '.join(missing)} (scripts/setup installs them)")
         return SKIP
