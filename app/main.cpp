@@ -4,8 +4,8 @@
 
 #include "app/program.h"
 #include "app/program_run.h"
-#include "serial/posix_serial_link.h"
-#include "serial/system_clock.h"
+#include "serial/posix/posix_serial_link.h"
+#include "serial/posix/system_clock.h"
 #include "ui/qt/qt_toolkit.h"
 
 int main(int argc, char** argv) {

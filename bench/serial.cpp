@@ -19,8 +19,8 @@
 #include <thread>
 #include <vector>
 
-#include "serial/posix_serial_link.h"
-#include "serial/system_clock.h"
+#include "serial/posix/posix_serial_link.h"
+#include "serial/posix/system_clock.h"
 
 namespace {
 

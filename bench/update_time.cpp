@@ -16,8 +16,8 @@
 
 #include "app/program_run.h"
 #include "build_constants.h"
-#include "serial/posix_serial_link.h"
-#include "serial/system_clock.h"
+#include "serial/posix/posix_serial_link.h"
+#include "serial/posix/system_clock.h"
 #include "sim/device_model.h"
 #include "tests/support/program_harness.h"
 #include "tests/support/sim_child.h"

@@ -9,8 +9,8 @@
 
 #include "app/program_run.h"
 #include "serial/port_selection.h"
-#include "serial/posix_serial_link.h"
-#include "serial/system_clock.h"
+#include "serial/posix/posix_serial_link.h"
+#include "serial/posix/system_clock.h"
 #include "tests/fuzz/whole_program_run.h"
 #include "tests/support/sim_child.h"
 #include "ui/windows.h"

@@ -1,5 +1,5 @@
 // Which node each of com1 to com9 names, over a device folder of links and plain files.
-#include "serial/com_names.h"
+#include "serial/posix/com_names.h"
 
 #include <gtest/gtest.h>
 

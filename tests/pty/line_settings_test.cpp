@@ -1,5 +1,5 @@
 // The line part of a mode text, as the Windows mode syntax reads it.
-#include "serial/line_settings.h"
+#include "serial/posix/line_settings.h"
 
 #include <gtest/gtest.h>
 

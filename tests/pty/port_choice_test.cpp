@@ -4,7 +4,7 @@
 
 #include "app/program_run.h"
 #include "serial/port_selection.h"
-#include "serial/posix_serial_link.h"
+#include "serial/posix/posix_serial_link.h"
 #include "tests/pty/pty_pair.h"
 #include "tests/support/memory_toolkit.h"
 #include "ui/windows.h"

@@ -9,7 +9,7 @@
 #include <chrono>
 #include <thread>
 
-#include "serial/posix_serial_link.h"
+#include "serial/posix/posix_serial_link.h"
 #include "tests/pty/pty_pair.h"
 
 namespace trelvin2 {

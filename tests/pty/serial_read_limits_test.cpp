@@ -7,7 +7,7 @@
 #include <array>
 #include <chrono>
 
-#include "serial/posix_serial_link.h"
+#include "serial/posix/posix_serial_link.h"
 #include "tests/pty/scripted_peer.h"
 
 namespace trelvin2 {

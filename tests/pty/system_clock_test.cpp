@@ -1,5 +1,5 @@
 // The system clock: pauses never end early; the tick moves with them.
-#include "serial/system_clock.h"
+#include "serial/posix/system_clock.h"
 
 #include <gtest/gtest.h>
 

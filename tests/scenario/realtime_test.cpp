@@ -7,8 +7,8 @@
 
 #include "app/program_run.h"
 #include "serial/port_selection.h"
-#include "serial/posix_serial_link.h"
-#include "serial/system_clock.h"
+#include "serial/posix/posix_serial_link.h"
+#include "serial/posix/system_clock.h"
 #include "tests/support/program_harness.h"
 #include "tests/support/sim_child.h"
 #include "ui/settings_flow.h"

@@ -1,4 +1,4 @@
-#include "serial/timed_wait.h"
+#include "serial/posix/timed_wait.h"
 
 #include <poll.h>
 

@@ -1,4 +1,4 @@
-#include "serial/posix_serial_link.h"
+#include "serial/posix/posix_serial_link.h"
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
@@ -10,11 +10,11 @@
 #include <limits>
 #include <optional>
 
-#include "serial/com_names.h"
-#include "serial/exclusive_open.h"
-#include "serial/line_settings.h"
-#include "serial/timed_read.h"
-#include "serial/timed_write.h"
+#include "serial/posix/com_names.h"
+#include "serial/posix/exclusive_open.h"
+#include "serial/posix/line_settings.h"
+#include "serial/posix/timed_read.h"
+#include "serial/posix/timed_write.h"
 
 namespace trelvin2 {
 namespace {

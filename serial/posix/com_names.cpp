@@ -1,4 +1,4 @@
-#include "serial/com_names.h"
+#include "serial/posix/com_names.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "serial/timed_write.h"
+#include "serial/posix/timed_write.h"
 
 #include <poll.h>
 #include <unistd.h>
@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <chrono>
 
-#include "serial/timed_wait.h"
+#include "serial/posix/timed_wait.h"
 
 namespace trelvin2 {
 

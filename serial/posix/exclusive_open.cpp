@@ -1,4 +1,4 @@
-#include "serial/exclusive_open.h"
+#include "serial/posix/exclusive_open.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,4 +1,4 @@
-#include "serial/line_settings.h"
+#include "serial/posix/line_settings.h"
 
 #include <array>
 #include <cctype>

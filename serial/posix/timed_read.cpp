@@ -1,4 +1,4 @@
-#include "serial/timed_read.h"
+#include "serial/posix/timed_read.h"
 
 #include <poll.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <chrono>
 #include <optional>
 
-#include "serial/timed_wait.h"
+#include "serial/posix/timed_wait.h"
 
 namespace trelvin2 {
 

@@ -1,4 +1,4 @@
-#include "serial/system_clock.h"
+#include "serial/posix/system_clock.h"
 
 #include <cerrno>
 #include <ctime>
