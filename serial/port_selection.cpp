@@ -11,13 +11,23 @@ PortHandle OpenAtLoaderSettings(Program& program, const std::string& device_name
 
 }  // namespace
 
+std::string PermissionMessage(const SerialLink::AccessDenial& denial) {
+  std::string text = "Keine Berechtigung für " + denial.device;
+  if (!denial.group.empty()) text += " (Gruppe " + denial.group + ")";
+  return text;
+}
+
 int PortDiscovery(Program& program) {
   Toolkit& tk = program.toolkit;
   int found = 0;
+  SerialLink::AccessDenial first_denial;
   for (int n = kFirstComNumber; n <= kLastComNumber; ++n) {
     const std::string name = "com" + std::to_string(n);
     const PortHandle probe = OpenAtLoaderSettings(program, name);
-    if (probe == 0) continue;  // no such device, or another program holds it
+    if (probe == 0) {  // no such device, another program holds it, or we may not open it
+      if (first_denial.device.empty()) first_denial = program.link.LastAccessDenial();
+      continue;
+    }
     tk.AddControlItem(kPortList, kAppend, name);
     const std::string where = program.link.DescribePort(name);
     if (!where.empty()) tk.SetControlItemHint(kPortList, found, where);
@@ -25,7 +35,13 @@ int PortDiscovery(Program& program) {
     ++found;
   }
   tk.SetControlState(kPortList, 0);
-  if (found == 0) tk.SetControlText(kPortMessageControl, kNoPortMessage);
+  // A port the operator may not open is named whether or not others were found: it may well
+  // be the one the device hangs on. "Kein COM-PORT installiert!!" means there is none at all.
+  if (!first_denial.device.empty()) {
+    tk.SetControlText(kPortMessageControl, PermissionMessage(first_denial));
+  } else if (found == 0) {
+    tk.SetControlText(kPortMessageControl, kNoPortMessage);
+  }
   return found;
 }
 

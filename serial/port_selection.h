@@ -17,8 +17,12 @@ inline constexpr const char* kNoPortMessage = "Kein COM-PORT installiert!!";
 inline constexpr const char* kOpenFailedMessage = "COM-Port konnte nicht geöffnet werden";
 
 // Probes com1 to com9 (open at 19200 8N1, close) and lists the free ones in order; selects the
-// first. Returns how many were found.
+// first. Returns how many were found. A device the user may not open is named in the port
+// window's message ("Keine Berechtigung für /dev/ttyUSB0 (Gruppe dialout)").
 int PortDiscovery(Program& program);
+
+// The message for a device the user may not open.
+std::string PermissionMessage(const SerialLink::AccessDenial& denial);
 
 // Shows the port window until a port is open as the WorkingPort (true), or until a window's
 // close box is used (false: the program is to end, no port is open).

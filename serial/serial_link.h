@@ -43,6 +43,16 @@ class SerialLink {
   // What the device name ("com3") stands for on this machine, shown as a hint beside it
   // ("/dev/ttyUSB0"); empty when there is nothing to tell.
   virtual std::string DescribePort(std::string_view /*device_name*/) { return {}; }
+
+  // After a SerialOpen that yielded 0 because this user may not open the device: the device
+  // and the group whose members may ("/dev/ttyUSB0", "dialout"; the group may be unknown).
+  // Empty after any other result, so that the port window can tell a permission problem from
+  // a machine without ports.
+  struct AccessDenial {
+    std::string device;
+    std::string group;
+  };
+  virtual AccessDenial LastAccessDenial() { return {}; }
 };
 
 }  // namespace trelvin2

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <limits>
 #include <optional>
@@ -13,6 +14,7 @@
 #include "serial/posix/com_names.h"
 #include "serial/posix/exclusive_open.h"
 #include "serial/posix/line_settings.h"
+#include "serial/posix/port_check.h"
 #include "serial/posix/timed_read.h"
 #include "serial/posix/timed_write.h"
 
@@ -66,7 +68,10 @@ PosixSerialLink::PosixSerialLink(std::string device_dir, std::string lock_dir)
     : device_dir_(std::move(device_dir)), lock_dir_(std::move(lock_dir)) {}
 
 PosixSerialLink::~PosixSerialLink() {
-  for (const auto& [handle, fd] : open_ports_) CloseClaimed(fd);
+  for (auto& [handle, port] : open_ports_) {
+    CloseClaimed(port.fd);
+    port.locks.Release();
+  }
 }
 
 std::string PosixSerialLink::DevicePath(std::string_view device_name) const {
@@ -77,7 +82,7 @@ std::string PosixSerialLink::DevicePath(std::string_view device_name) const {
 
 int PosixSerialLink::Descriptor(PortHandle port) const {
   const auto found = open_ports_.find(port);
-  return found == open_ports_.end() ? -1 : found->second;
+  return found == open_ports_.end() ? -1 : found->second.fd;
 }
 
 // The handshake mode is always 0 (no flow control), which is what every port gets here.
@@ -87,19 +92,32 @@ PortHandle PosixSerialLink::SerialOpen(std::string_view mode_text, std::int32_t 
                                        std::int32_t /*receive_queue*/,
                                        std::int32_t /*transmit_queue*/) {
   const std::string_view name = ModeDeviceName(mode_text);
+  last_denial_ = {};
   if (name.empty() || name.size() > kMaxDeviceNameLength) return 0;
   const std::string path = DevicePath(name);
   if (path.empty()) return 0;
-  if (HeldByLockFile(lock_dir_, RealPath(path))) return 0;
+  const std::string real_path = RealPath(path);
+  // Every check that can refuse the port comes before the first change to the line: a port that
+  // is someone's terminal or another program's line keeps its settings.
+  if (!CheckHoldersByName(path, real_path, lock_dir_).Free()) return 0;
 
   // O_NONBLOCK: neither the open nor any later read or write may wait on modem lines;
   // O_NOCTTY: a port is never this process's controlling terminal.
   const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return 0;
+  if (fd < 0) {
+    if (errno == EACCES || errno == EPERM) last_denial_ = {real_path, NodeGroup(real_path)};
+    return 0;
+  }
   // A node without a UART behind it (the spare ttyS nodes) fails here: it is not a port.
   termios tio{};
   if (tcgetattr(fd, &tio) != 0 || !ClaimExclusive(fd)) {
     close(fd);
+    return 0;
+  }
+  // Other serial programs (minicom, cu, ...) look for lock files, not for our flock.
+  UucpLocks locks;
+  if (!locks.Take(lock_dir_, LockNamesToTake(path, real_path))) {
+    CloseClaimed(fd);
     return 0;
   }
 
@@ -110,7 +128,7 @@ PortHandle PosixSerialLink::SerialOpen(std::string_view mode_text, std::int32_t 
   }
 
   const PortHandle handle = next_handle_++;
-  open_ports_[handle] = fd;
+  open_ports_[handle] = OpenPort{fd, std::move(locks)};
   return handle;
 }
 
@@ -141,8 +159,8 @@ std::int32_t PosixSerialLink::SerialBytesWaiting(PortHandle port) {
 void PosixSerialLink::SerialClose(PortHandle port) {
   const auto found = open_ports_.find(port);
   if (found == open_ports_.end()) return;
-  CloseClaimed(found->second);
-  open_ports_.erase(found);
+  CloseClaimed(found->second.fd);
+  open_ports_.erase(found);  // and with it our lock files
 }
 
 std::string PosixSerialLink::DescribePort(std::string_view device_name) {

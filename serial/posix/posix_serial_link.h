@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 
+#include "serial/posix/uucp_lock.h"
 #include "serial/serial_link.h"
 
 namespace trelvin2 {
@@ -11,7 +12,7 @@ namespace trelvin2 {
 class PosixSerialLink : public SerialLink {
  public:
   // device_dir holds the nodes and comN aliases (tests use a folder of links to ptys);
-  // lock_dir is where other programs leave their UUCP lock files.
+  // lock_dir is where serial programs leave their UUCP lock files, ours included.
   explicit PosixSerialLink(std::string device_dir = "/dev", std::string lock_dir = "/var/lock");
   ~PosixSerialLink() override;
   PosixSerialLink(const PosixSerialLink&) = delete;
@@ -24,6 +25,7 @@ class PosixSerialLink : public SerialLink {
   std::int32_t SerialBytesWaiting(PortHandle port) override;
   void SerialClose(PortHandle port) override;
   std::string DescribePort(std::string_view device_name) override;
+  AccessDenial LastAccessDenial() override { return last_denial_; }
 
  private:
   // The node comN stands for, "" when the name is not one of com1 to com9 or has no device.
@@ -31,10 +33,16 @@ class PosixSerialLink : public SerialLink {
   // The descriptor of an open port, -1 for a handle that is not open.
   int Descriptor(PortHandle port) const;
 
+  struct OpenPort {
+    int fd = -1;
+    UucpLocks locks;  // our announcement of the hold, gone with the port
+  };
+
   std::string device_dir_;
   std::string lock_dir_;
   // Handles count up from 1 and are never reused, so a stale handle cannot reach a newer port.
-  std::map<PortHandle, int> open_ports_;
+  std::map<PortHandle, OpenPort> open_ports_;
+  AccessDenial last_denial_;
   PortHandle next_handle_ = 1;
 };
 
