@@ -21,6 +21,17 @@ constexpr std::uint8_t kStartByte = 'S';
 // Long enough for the operator to read the success message before the program ends.
 constexpr int kSuccessShownMs = 3000;
 
+// The success message stays ms long. The device is done by then, so a close request (a signal,
+// the close box) ends the wait at once instead of being held back for 3 s. Other input is
+// dropped: the start button, the only control that acts, is disabled.
+void ShowSuccessFor(Program& program, int ms) {
+  const std::uint32_t start = program.clock.TickMs();
+  for (;;) {
+    const std::int32_t left = ms - TickDiff(program.clock.TickMs(), start);
+    if (left <= 0 || program.toolkit.WaitEvent(left) == kCloseRequest) return;
+  }
+}
+
 }  // namespace
 
 void UpdateSequence(Program& program) {
@@ -51,7 +62,7 @@ void UpdateSequence(Program& program) {
   ShowProgress(program, kProgressMaximum);
   SendByte(program, kStartByte);
   ShowStatus(program, "Update der Schnittstelle erfogreich beendet");
-  program.clock.Pause(kSuccessShownMs);
+  ShowSuccessFor(program, kSuccessShownMs);
   program.last_event_code = kCloseRequest;
 }
 

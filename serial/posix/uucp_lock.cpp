@@ -125,7 +125,7 @@ LockHolder LiveLockHolder(const std::string& lock_dir, const std::vector<std::st
   for (const std::string& name : names) {
     const std::string file = lock_dir + "/LCK.." + name;
     const LockFile lock = ReadLockFile(file);
-    if (lock.state == LockState::kLive && lock.pid != getpid()) return {lock.pid, file};
+    if (lock.state == LockState::kLive) return {lock.pid, file};
   }
   return {};
 }

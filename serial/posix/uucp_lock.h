@@ -23,7 +23,8 @@ struct LockHolder {
   std::string file;  // the lock file naming it
 };
 
-// The first lock file LCK..<name> in lock_dir that names a live process other than ours. Lock
+// The first lock file LCK..<name> in lock_dir that names a live process (ours too: a port we
+// hold already is not free for a second open). Lock
 // files are only read, never waited on: anything but a small regular file (a FIFO, a directory,
 // a link, a device) is no valid lock, nor is a PID that names no process (a stale lock).
 LockHolder LiveLockHolder(const std::string& lock_dir, const std::vector<std::string>& names);

@@ -118,7 +118,7 @@ std::optional<int> MemoryToolkit::Deliver(const Input& input) {
       foreground_ = input.target;
       event_window_ = input.target;
       event_control_ = -1;
-      return kNoEvent;
+      return kWindowActivated;
   }
   return std::nullopt;
 }
@@ -129,11 +129,19 @@ int MemoryToolkit::WaitEvent(int limit_ms) {
   const std::uint64_t start = clock_.NowUs();
   const bool unlimited = limit_ms < 0;
   const std::uint64_t deadline = unlimited ? UINT64_MAX : start + std::uint64_t(limit_ms) * 1000;
-  while (!inputs_.empty() && inputs_.front().at_us <= deadline) {
+  const std::uint64_t signal_at = signal_at_us_.value_or(UINT64_MAX);
+  while (!inputs_.empty() && inputs_.front().at_us <= deadline &&
+         inputs_.front().at_us < signal_at) {
     const Input input = inputs_.front();
     inputs_.erase(inputs_.begin());
     clock_.AdvanceToUs(input.at_us);
     if (const auto code = Deliver(input)) return *code;
+  }
+  if (signal_at <= deadline) {
+    clock_.AdvanceToUs(signal_at);
+    event_window_ = -1;
+    event_control_ = -1;
+    return kCloseRequest;
   }
   if (unlimited) {
     script_ran_dry = true;

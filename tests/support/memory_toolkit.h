@@ -63,6 +63,9 @@ class MemoryToolkit : public Toolkit {
   void Click(int control) { ClickAt(0, control); }
   void Select(int control, int index) { SelectAt(0, control, index); }
   void Close(int window) { CloseAt(0, window); }
+  // SIGTERM, SIGINT or SIGHUP at a virtual time, as the real toolkit sees it: from then on every
+  // WaitEvent reports a close request of no window at once, also one that was waiting then.
+  void SignalAt(std::uint64_t at_ms) { signal_at_us_ = at_ms * 1000; }
 
   // Runs at the start of every WaitEvent, so a test can react to what the program shows.
   std::function<void(MemoryToolkit&)> on_wait;
@@ -140,6 +143,7 @@ class MemoryToolkit : public Toolkit {
   int foreground_ = -1;
   int event_window_ = -1;
   int event_control_ = -1;
+  std::optional<std::uint64_t> signal_at_us_;
 };
 
 }  // namespace trelvin2

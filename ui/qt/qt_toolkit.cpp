@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QWindow>
 #include <algorithm>
 
 #include "ui/qt/bmp_check.h"
@@ -75,9 +76,11 @@ QWidget* QtToolkit::ReferenceWindow() const {
 int QtToolkit::OpenWindow(int number, int x, int y, int width, int height, std::string_view title,
                           std::uint32_t flags) {
   CloseWindow(number);
-  auto window = std::make_unique<ToolkitWindow>([this, number] {
-    events_.Post({kCloseRequest, number, -1});
-  });
+  auto window = std::make_unique<ToolkitWindow>(
+      [this, number] {
+        events_.Post({kCloseRequest, number, -1});
+      },
+      [this, number] { NoteActivation(number); });
   // Title bar and close box only: no minimise or maximise box.
   window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                          Qt::WindowCloseButtonHint);
@@ -89,7 +92,14 @@ int QtToolkit::OpenWindow(int number, int x, int y, int width, int height, std::
   }
   QPoint frame_corner(x, y);
   if ((flags & kWindowCentred) != 0) {
-    if (const QWidget* over = ReferenceWindow()) {
+    if (QWidget* over = ReferenceWindow()) {
+      // A window opened over another belongs to it (transient for it): the window manager
+      // keeps it above that window, so a click into the main window cannot bury the port or
+      // settings window behind it.
+      window->winId();
+      if (window->windowHandle() != nullptr && over->windowHandle() != nullptr) {
+        window->windowHandle()->setTransientParent(over->windowHandle());
+      }
       const QRect over_frame = over->frameGeometry();
       const QRect over_inner = over->geometry();
       const QMargins margins(
@@ -102,7 +112,22 @@ int QtToolkit::OpenWindow(int number, int x, int y, int width, int height, std::
   window->show();
   windows_[number] = std::move(window);
   opening_order_.push_back(number);
+  WantInFront(number);
   return 1;
+}
+
+void QtToolkit::WantInFront(int number) {
+  wanted_front_ = number;
+  const QWidget* window = Window(number);
+  front_confirmed_ = window != nullptr && window->isActiveWindow();
+}
+
+void QtToolkit::NoteActivation(int number) {
+  if (number == wanted_front_) {
+    front_confirmed_ = true;
+  } else if (front_confirmed_) {
+    events_.Post({kWindowActivated, number, -1});
+  }
 }
 
 void QtToolkit::CloseWindow(int number) {
@@ -117,6 +142,7 @@ void QtToolkit::CloseWindow(int number) {
   events_.ForgetWindow(number);
   // Deleting, not close(): close() would come back as a close request.
   windows_.erase(it);
+  if (wanted_front_ == number) WantInFront(opening_order_.empty() ? -1 : opening_order_.back());
 }
 
 void QtToolkit::ActivateWindow(int number) {
@@ -124,6 +150,7 @@ void QtToolkit::ActivateWindow(int number) {
   if (window == nullptr) return;
   window->raise();
   window->activateWindow();
+  WantInFront(number);
 }
 
 int QtToolkit::ForegroundWindowNumber() {
@@ -134,11 +161,30 @@ int QtToolkit::ForegroundWindowNumber() {
   return -1;
 }
 
+void QtToolkit::WatchCloseRequests(int fd) {
+  if (fd < 0) return;
+  close_notifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+  QObject::connect(close_notifier_.get(), &QSocketNotifier::activated, close_notifier_.get(),
+                   [this] {
+                     // The descriptor stays readable: one notice is all it takes.
+                     close_notifier_->setEnabled(false);
+                     asked_to_end_ = true;
+                     if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+                     events_.Post({kCloseRequest, -1, -1});  // wakes a running wait
+                   });
+}
+
 int QtToolkit::WaitEvent(int limit_ms) {
-  const QueuedEvent event = events_.Wait(limit_ms);
-  if (event.code == kNoEvent) return kNoEvent;
-  last_event_ = event;
-  return event.code;
+  if (!asked_to_end_) {
+    const QueuedEvent event = events_.Wait(limit_ms);
+    if (!asked_to_end_) {
+      if (event.code == kNoEvent) return kNoEvent;
+      last_event_ = event;
+      return event.code;
+    }
+  }
+  last_event_ = {kCloseRequest, -1, -1};
+  return kCloseRequest;
 }
 
 ToolkitWindow* QtToolkit::CurrentWindow(int* number) {
@@ -374,6 +420,8 @@ void QtToolkit::ReleaseAll() {
   controls_.clear();
   opening_order_.clear();
   windows_.clear();
+  wanted_front_ = -1;
+  front_confirmed_ = false;
   fonts_.clear();
   font_numbers_.clear();
   images_.clear();

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QImage>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QWidget>
 #include <functional>
 #include <map>
@@ -31,6 +32,11 @@ class QtToolkit : public Toolkit {
 
   // Lets a test see the box's texts instead of a dialog that waits for a click.
   void SetMessageBoxCall(MessageBoxCall call) { message_box_ = std::move(call); }
+
+  // fd becomes readable when the program is asked to end from outside its windows (the pipe a
+  // signal handler writes to). From then on every WaitEvent reports kCloseRequest at once, and a
+  // message box that is open closes, so that the program's own end path runs.
+  void WatchCloseRequests(int fd);
 
   // The widgets behind the numbers, for tests and screenshots; nullptr for an unknown number.
   QWidget* Window(int number) const;
@@ -100,6 +106,16 @@ class QtToolkit : public Toolkit {
 
   EventWait events_;
   QueuedEvent last_event_;
+  // The activation of one of our windows is reported (kWindowActivated) when the program wants
+  // another in front and the window manager had already put that one there: so the activations
+  // that merely follow the program's own OpenWindow and ActivateWindow stay silent.
+  void WantInFront(int number);
+  void NoteActivation(int number);
+  int wanted_front_ = -1;         // the window opened or activated last by the program
+  bool front_confirmed_ = false;  // ... and it has been the active window since
+
+  std::unique_ptr<QSocketNotifier> close_notifier_;
+  bool asked_to_end_ = false;  // the watched descriptor became readable
   MessageBoxCall message_box_;
 };
 
