@@ -44,8 +44,11 @@ inline std::string SecurityCodeBytes() {
 }
 
 inline std::string AddressCommand(std::uint32_t address) {
-  return "A" + Bytes({static_cast<int>(address & 0xFF), static_cast<int>(address >> 8 & 0xFF),
-                      static_cast<int>(address >> 16 & 0xFF)});
+  // Appended, not "A" + Bytes(...): GCC 12 at -O3 warns about that form (-Wrestrict) wrongly.
+  std::string command = "A";
+  command += Bytes({static_cast<int>(address & 0xFF), static_cast<int>(address >> 8 & 0xFF),
+                    static_cast<int>(address >> 16 & 0xFF)});
+  return command;
 }
 
 using Step = std::pair<std::string, std::string>;  // bytes to the device, the reply to them
