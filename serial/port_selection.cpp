@@ -5,6 +5,8 @@
 namespace trelvin2 {
 namespace {
 
+constexpr const char* kDeviceFolder = "/dev/";
+
 PortHandle OpenAtLoaderSettings(Program& program, const std::string& device_name) {
   return program.link.SerialOpen(device_name + kLoaderLineSettings, 0, kQueueSize, kQueueSize);
 }
@@ -12,7 +14,11 @@ PortHandle OpenAtLoaderSettings(Program& program, const std::string& device_name
 }  // namespace
 
 std::string PermissionMessage(const SerialLink::AccessDenial& denial) {
-  std::string text = "Keine Berechtigung für " + denial.device;
+  // The message field is 225 pixels wide: the node without its folder, so that the usual
+  // "Kein Zugriff auf ttyUSB0 (Gruppe dialout)" fits on its one line (218 pixels in font 3).
+  std::string_view node = denial.device;
+  if (node.starts_with(kDeviceFolder)) node.remove_prefix(std::string_view(kDeviceFolder).size());
+  std::string text = "Kein Zugriff auf " + std::string(node);
   if (!denial.group.empty()) text += " (Gruppe " + denial.group + ")";
   return text;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "app/program.h"
 
@@ -18,7 +19,7 @@ inline constexpr const char* kOpenFailedMessage = "COM-Port konnte nicht geöffn
 
 // Probes com1 to com9 (open at 19200 8N1, close) and lists the free ones in order; selects the
 // first. Returns how many were found. A device the user may not open is named in the port
-// window's message ("Keine Berechtigung für /dev/ttyUSB0 (Gruppe dialout)").
+// window's message ("Kein Zugriff auf ttyUSB0 (Gruppe dialout)").
 int PortDiscovery(Program& program);
 
 // The message for a device the user may not open.

@@ -2,6 +2,7 @@
 // port is offered or refused, and a refused port keeps its line settings untouched. Lock files
 // are read without ever blocking on them, and the reusable check names the holder.
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -275,6 +276,35 @@ TEST_F(PortHolders, TheCheckNamesTheHolderOfAFlock) {
   close(ready[1]);
   EXPECT_EQ(check.verdict, PortVerdict::kFlock);
   EXPECT_EQ(check.holder, holder);
+}
+
+TEST_F(PortHolders, AUserOutsideTheNodesGroupIsToldWhichGroupMayOpenIt) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to become a user without access";
+  // "tty" for a pty of most systems; none where ptys belong to root's group.
+  const std::string tty_group = NodeGroup(pty.slave_path());
+  ASSERT_EQ(chmod(pty.device_dir().c_str(), 0755), 0);  // the folder of names is not the problem
+  // A child that gives up root, as a user outside the group: the pty is rw for owner and group.
+  const pid_t child = fork();
+  if (child == 0) {
+    constexpr uid_t kNobody = 65534;
+    if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(2);
+    PosixSerialLink link(pty.device_dir(), "/nonexistent");
+    if (Open(link) != 0) _exit(3);
+    const SerialLink::AccessDenial denial = link.LastAccessDenial();
+    _exit(denial.device == pty.slave_path() && denial.group == tty_group ? 0 : 4);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "2: could not drop root; 3: it opened; 4: wrong denial";
+  EXPECT_TRUE(SettingsUntouched());
+
+  // A port that opens leaves no denial behind.
+  PosixSerialLink link(pty.device_dir(), pty.lock_dir());
+  const PortHandle port = Open(link);
+  EXPECT_NE(port, 0);
+  EXPECT_TRUE(link.LastAccessDenial().device.empty());
+  link.SerialClose(port);
 }
 
 }  // namespace
