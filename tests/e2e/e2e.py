@@ -55,6 +55,7 @@ class Session:
         self.procs = []
         self.links = []
         self.held = []
+        self.planted = []  # files to remove at the end (lock files of a pretended holder)
         self.tmp = tempfile.mkdtemp(prefix="trelvin2-e2e-")
         self.display = None
         self.tool = None
@@ -235,6 +236,9 @@ class Session:
         for link in self.links:
             if os.path.islink(link):
                 os.unlink(link)
+        for path in self.planted:
+            if os.path.lexists(path):
+                os.unlink(path)
         shutil.rmtree(self.tmp, ignore_errors=True)
 
 
@@ -413,6 +417,109 @@ def scenario_close_main(s):
     check(time.time() - started < 1.5, "within about a second")
 
 
+LOCK_DIR = "/var/lock"
+
+
+def lock_files_of(link):
+    """The UUCP lock files of the line LINK leads to, under its own name and its node's."""
+    return [os.path.join(LOCK_DIR, "LCK.." + os.path.basename(path))
+            for path in (link, os.path.realpath(link))]
+
+
+def stacking_order(s):
+    """Client windows from bottom to top, as the window manager stacks them."""
+    out = s.run(["xprop", "-root", "_NET_CLIENT_LIST_STACKING"]).stdout
+    return [int(w, 16) for w in re.findall(r"0x[0-9a-fA-F]+", out)]
+
+
+def check_port_window_in_front(s, main, port, after):
+    time.sleep(1.0)
+    active = int(s.run(["xdotool", "getactivewindow"]).stdout.strip())
+    check(active == int(port), f"after {after}, the port window is the active window again")
+    order = stacking_order(s)
+    check(int(port) in order and int(main) in order and order.index(int(port)) > order.index(int(main)),
+          f"after {after}, the port window stands above the main window")
+
+
+def scenario_port_window_in_front(s):
+    """A click into the main window while the port window waits: the port window stays on top and
+    becomes the active window again; so after the window manager activates the main window."""
+    hold_machine_ports(s)
+    s.start_sim("/dev/com1", "--reset-now")
+    s.start_tool()
+    main = s.window(MAIN_TITLE)
+    port = s.window(PORT_TITLE)
+    time.sleep(0.5)
+    # A plain click into the main window, left of the port window (no explicit activation).
+    s.run(["xdotool", "mousemove", "--window", main, "20", "170", "click", "1"])
+    check_port_window_in_front(s, main, port, "a click into the main window")
+    s.screenshot("port-window-in-front")
+    s.run(["xdotool", "windowactivate", main], check_ok=False)
+    check_port_window_in_front(s, main, port, "the main window's activation")
+    s.click(port, PORT_OK)
+    check(s.gone(PORT_TITLE), "OK still works: the port window closes")
+    s.close(SETTINGS_TITLE)
+    check(s.wait_tool_exit(5) == 0, "closing the settings window ends the tool with status 0")
+
+
+def scenario_signal_connect_wait(s):
+    """SIGTERM while the tool waits for the loader: it ends with status 143, releases the port and
+    its lock files, and a second run can use the port at once."""
+    hold_machine_ports(s)
+    sim = s.start_sim("/dev/com1", "--reset-after", "600000")  # the loader never answers
+    tool = s.start_tool()
+    main = through_settings(s, None, None)
+    locks = lock_files_of("/dev/com1")
+    for lock in locks:
+        check(os.path.isfile(lock) and open(lock).read() == "%10d\n" % tool.pid,
+              f"while the tool holds com1, {lock} names it")
+    s.click(main, START_BUTTON)
+    deadline = time.time() + 10
+    while not [b for _, who, b in transcript_bytes(s.read(sim)) if who == "tool"]:
+        if time.time() > deadline:
+            raise Failure("the tool sent no connect command")
+        time.sleep(0.05)
+    os.kill(tool.pid, signal.SIGTERM)
+    check(s.wait_tool_exit(5) == 143, "SIGTERM ends the tool with status 143 (128 + 15), not by the signal")
+    for lock in locks:
+        check(not os.path.lexists(lock), f"{lock} is gone")
+    sent = [b for _, who, b in transcript_bytes(s.read(sim)) if who == "tool"]
+    check(set(sent) == {ord("D")}, "nothing but connect commands went out")
+
+    second = s.start_tool()
+    port = s.window(PORT_TITLE)
+    time.sleep(0.5)
+    dark, _ = s.dark_pixels(port, PORT_MESSAGE)
+    check(dark < 10, "the second run offers com1: no message in the port window")
+    s.click(port, PORT_OK)
+    check(s.gone(PORT_TITLE), "the second run opens com1 at once")
+    s.window(SETTINGS_TITLE)
+    s.close(SETTINGS_TITLE)
+    check(second.wait(timeout=5) == 0, "the second run ends with status 0")
+
+
+def scenario_lock_file_holder(s):
+    """A line that another program announces with a UUCP lock file, as minicom -D /dev/com1 does, is
+    not offered; OK opens com2, and com1 gets no byte."""
+    hold_machine_ports(s)
+    held_sim = s.start_sim("/dev/com1", "--reset-now")
+    holder = s.spawn(["sleep", "120"], "holder")
+    lock = os.path.join(LOCK_DIR, "LCK..com1")
+    if os.path.lexists(lock):
+        raise Failure(f"{lock} exists already; refusing to replace it")
+    with open(lock, "w") as f:
+        f.write("%10d\n" % holder.pid)
+    s.planted.append(lock)
+    free_sim = s.start_sim("/dev/com2", "--reset-now", "--once")
+    s.start_tool()
+    main = through_settings(s, None, None)
+    s.click(main, START_BUTTON)
+    s.wait_for_output(free_sim, r"^firmware: 115200 baud 8N1", 20)
+    check(s.wait_tool_exit(10) == 0, "the update on com2 ends the tool with status 0")
+    check(transcript_bytes(s.read(held_sim)) == [], "com1, locked by another program, got no byte")
+    check(open(lock).read() == "%10d\n" % holder.pid, "the other program's lock file is left as it was")
+
+
 SCENARIOS = {
     "update": scenario_update,
     "refused_write": scenario_refused_write,
@@ -420,6 +527,9 @@ SCENARIOS = {
     "held_port": scenario_held_port,
     "second_copy": scenario_second_copy,
     "close_main": scenario_close_main,
+    "port_window_in_front": scenario_port_window_in_front,
+    "signal_connect_wait": scenario_signal_connect_wait,
+    "lock_file_holder": scenario_lock_file_holder,
 }
 
 
@@ -428,7 +538,8 @@ def main():
     if os.geteuid() != 0:
         print("SKIPPED: the end-to-end tests link trelvin2-sim as /dev/comN, which needs root")
         return SKIP
-    missing = [t for t in ("Xvfb", "xdpyinfo", "openbox", "xdotool", "wmctrl", "import", "convert") if not shutil.which(t)]
+    missing = [t for t in ("Xvfb", "xdpyinfo", "xprop", "openbox", "xdotool", "wmctrl", "import", "convert")
+               if not shutil.which(t)]
     if missing:
         print(f"SKIPPED: missing {', '.join(missing)} (scripts/setup installs them)")
         return SKIP
