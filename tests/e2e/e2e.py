@@ -62,7 +62,10 @@ class Session:
 
     # --- set-up ---------------------------------------------------------------------------
     def start_display(self):
-        for number in range(90, 140):
+        # TRELVIN2_E2E_DISPLAY: the first of ten display numbers this run may use, where the
+        # machine's displays are shared out.
+        first = int(os.environ.get("TRELVIN2_E2E_DISPLAY", "90"))
+        for number in range(first, first + 50 if "TRELVIN2_E2E_DISPLAY" not in os.environ else first + 10):
             if not os.path.exists(f"/tmp/.X11-unix/X{number}") and not os.path.exists(f"/tmp/.X{number}-lock"):
                 break
         self.display = f":{number}"
