@@ -375,18 +375,24 @@ def scenario_no_port(s):
     check(time.time() - started < 1.5, "within about a second")
 
 
-def scenario_held_port(s):
-    """A port another program holds is not offered: com1 is held, so OK opens com2."""
+def update_on_com2_while_com1_held(s, hold_com1, how):
+    """com1 and com2 with a device each, com1 held by HOLD_COM1(): OK opens com2, the update runs
+    there, and com1 gets no byte."""
     hold_machine_ports(s)
     held_sim = s.start_sim("/dev/com1", "--reset-now")
-    s.hold("/dev/com1")
+    hold_com1()
     free_sim = s.start_sim("/dev/com2", "--reset-now", "--once")
     s.start_tool()
     main = through_settings(s, None, None)
     s.click(main, START_BUTTON)
     s.wait_for_output(free_sim, r"^firmware: 115200 baud 8N1", 20)
     check(s.wait_tool_exit(10) == 0, "the update on com2 ends the tool with status 0")
-    check(transcript_bytes(s.read(held_sim)) == [], "the held port com1 got no byte from the tool")
+    check(transcript_bytes(s.read(held_sim)) == [], f"com1, {how}, got no byte from the tool")
+
+
+def scenario_held_port(s):
+    """A port another program holds is not offered: com1 is held, so OK opens com2."""
+    update_on_com2_while_com1_held(s, lambda: s.hold("/dev/com1"), "held by another program")
 
 
 def scenario_second_copy(s):
@@ -504,22 +510,17 @@ def scenario_signal_connect_wait(s):
 def scenario_lock_file_holder(s):
     """A line that another program announces with a UUCP lock file, as minicom -D /dev/com1 does, is
     not offered; OK opens com2, and com1 gets no byte."""
-    hold_machine_ports(s)
-    held_sim = s.start_sim("/dev/com1", "--reset-now")
     holder = s.spawn(["sleep", "120"], "holder")
     lock = os.path.join(LOCK_DIR, "LCK..com1")
-    if os.path.lexists(lock):
-        raise Failure(f"{lock} exists already; refusing to replace it")
-    with open(lock, "w") as f:
-        f.write("%10d\n" % holder.pid)
-    s.planted.append(lock)
-    free_sim = s.start_sim("/dev/com2", "--reset-now", "--once")
-    s.start_tool()
-    main = through_settings(s, None, None)
-    s.click(main, START_BUTTON)
-    s.wait_for_output(free_sim, r"^firmware: 115200 baud 8N1", 20)
-    check(s.wait_tool_exit(10) == 0, "the update on com2 ends the tool with status 0")
-    check(transcript_bytes(s.read(held_sim)) == [], "com1, locked by another program, got no byte")
+
+    def plant_lock():
+        if os.path.lexists(lock):
+            raise Failure(f"{lock} exists already; refusing to replace it")
+        with open(lock, "w") as f:
+            f.write("%10d\n" % holder.pid)
+        s.planted.append(lock)
+
+    update_on_com2_while_com1_held(s, plant_lock, "locked by another program")
     check(open(lock).read() == "%10d\n" % holder.pid, "the other program's lock file is left as it was")
 
 
