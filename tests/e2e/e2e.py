@@ -507,6 +507,31 @@ def scenario_signal_connect_wait(s):
     check(second.wait(timeout=5) == 0, "the second run ends with status 0")
 
 
+def scenario_signal_during_update(s):
+    """SIGTERM once the erase has begun: the tool finishes the update (the device starts its
+    firmware, no half-written record), then ends at once with status 143, without the 3 s."""
+    hold_machine_ports(s)
+    sim = s.start_sim("/dev/com1", "--reset-now", "--once")
+    tool = s.start_tool()
+    main = through_settings(s, None, None)
+    s.click(main, START_BUTTON)
+    deadline = time.time() + 20
+    while ord("C") not in [b for _, who, b in transcript_bytes(s.read(sim)) if who == "tool"]:
+        if time.time() > deadline:
+            raise Failure(f"the tool never sent the erase command:\n{s.read(sim)[-2000:]}")
+        time.sleep(0.01)
+    os.kill(tool.pid, signal.SIGTERM)
+    signalled = time.time()
+    line = s.wait_for_output(sim, r"^firmware: .*$", 10).group(0)
+    check("115200 baud 8N1" in line, f"the update ran to its end: the device starts its firmware ({line})")
+    check("violation" not in s.read(sim), "the device saw no protocol violation")
+    check(s.wait_tool_exit(5) == 143, "then the tool ends with status 143")
+    took = time.time() - signalled
+    check(took < 2.5, f"at once after the update, not 3 s after its success message ({took:.1f} s)")
+    for lock in lock_files_of("/dev/com1"):
+        check(not os.path.lexists(lock), f"{lock} is gone")
+
+
 def scenario_lock_file_holder(s):
     """A line that another program announces with a UUCP lock file, as minicom -D /dev/com1 does, is
     not offered; OK opens com2, and com1 gets no byte."""
@@ -533,6 +558,7 @@ SCENARIOS = {
     "close_main": scenario_close_main,
     "port_window_in_front": scenario_port_window_in_front,
     "signal_connect_wait": scenario_signal_connect_wait,
+    "signal_during_update": scenario_signal_during_update,
     "lock_file_holder": scenario_lock_file_holder,
 }
 
