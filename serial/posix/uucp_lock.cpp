@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -22,6 +23,8 @@ namespace {
 constexpr off_t kLockFileMaxBytes = 64;
 constexpr std::size_t kBinaryPidBytes = sizeof(std::int32_t);
 constexpr const char* kPtsPrefix = "/dev/pts/";
+// The kernel gives up on a chain of links after 40; real aliases are one or two links deep.
+constexpr int kMaxLinksFollowed = 40;
 
 std::string BaseName(const std::string& path) {
   const std::size_t slash = path.rfind('/');
@@ -35,8 +38,14 @@ void AddOnce(std::vector<std::string>& names, const std::string& name) {
 }
 
 std::optional<pid_t> ParsePid(std::string_view content) {
+  // Four bytes that are not all text are the binary form: its first byte may well be a digit
+  // (PID 0x1234 starts with '4'), but its last is 0 for any PID the kernel hands out. Text may go
+  // on after the number (some programs add their name).
+  const bool binary = content.size() == kBinaryPidBytes &&
+                      content.find_first_not_of(" \t\n0123456789") != std::string_view::npos;
   const std::size_t first = content.find_first_not_of(" \t");
-  if (first != std::string_view::npos && content[first] >= '0' && content[first] <= '9') {
+  if (!binary && first != std::string_view::npos && content[first] >= '0' &&
+      content[first] <= '9') {
     long pid = 0;
     for (std::size_t i = first; i < content.size() && content[i] >= '0' && content[i] <= '9'; ++i) {
       pid = pid * 10 + (content[i] - '0');
@@ -44,7 +53,7 @@ std::optional<pid_t> ParsePid(std::string_view content) {
     }
     return static_cast<pid_t>(pid);
   }
-  if (content.size() == kBinaryPidBytes) {
+  if (binary) {
     std::int32_t pid = 0;
     std::memcpy(&pid, content.data(), kBinaryPidBytes);
     return static_cast<pid_t>(pid);
@@ -106,6 +115,18 @@ int CreateLockFile(const std::string& lock_dir, const std::string& path) {
 
 std::vector<std::string> LockNamesToCheck(const std::string& path, const std::string& real_path) {
   std::vector<std::string> names = LockNamesToTake(path, real_path);
+  // The links between: /dev/com1 may point at /dev/serial/by-id/usb-..., which points at the node,
+  // and a program given the middle name locks that.
+  std::string current = path;
+  for (int step = 0; step < kMaxLinksFollowed; ++step) {
+    char target[PATH_MAX];
+    const ssize_t size = readlink(current.c_str(), target, sizeof target - 1);
+    if (size <= 0) break;
+    std::string next(target, static_cast<std::size_t>(size));
+    if (next.front() != '/') next = current.substr(0, current.rfind('/') + 1) + next;
+    AddOnce(names, BaseName(next));
+    current = next;
+  }
   if (real_path.starts_with(kPtsPrefix)) {
     const std::string number = real_path.substr(std::strlen(kPtsPrefix));
     AddOnce(names, "pts_" + number);

@@ -11,8 +11,9 @@
 namespace trelvin2 {
 
 // The names under which other programs may have locked the line that path leads to: each program
-// locks by the name it was given, so the alias ("com7"), the node it resolves to ("ttyUSB0"),
-// and for a pseudo-terminal /dev/pts/N the forms "N", "pts_N" and "pts-N" all count.
+// locks by the name it was given, so the alias ("com7"), every link on the way to the node (a
+// udev by-id name), the node itself ("ttyUSB0"), and for a pseudo-terminal /dev/pts/N the forms
+// "N", "pts_N" and "pts-N" all count.
 std::vector<std::string> LockNamesToCheck(const std::string& path, const std::string& real_path);
 
 // The names we announce our own hold under: the name the port was opened by and the node's.

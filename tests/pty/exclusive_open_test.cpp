@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -109,6 +110,7 @@ TEST_F(ExclusiveOpenTest, LockFilesOfLiveProcessesAreHonouredAndStaleOnesIgnored
       {"live, padded", "      " + std::to_string(getpid()) + "\n", false},
       {"live, of another user", "1\n", false},  // init: kill() gives EPERM or succeeds
       {"live, old binary form", BinaryPid(getpid()), false},
+      {"live, text with a name after the PID", "1 init\n", false},
       {"dead", std::to_string(DeadPid()) + "\n", true},
       {"garbage", "not a pid\n", true},
       {"empty", "", true},
@@ -123,6 +125,34 @@ TEST_F(ExclusiveOpenTest, LockFilesOfLiveProcessesAreHonouredAndStaleOnesIgnored
   // The lock file is only read, never removed or rewritten.
   const std::string base = std::filesystem::path(pty.slave_path()).filename();
   EXPECT_TRUE(std::filesystem::exists(pty.lock_dir() + "/LCK.." + base));
+}
+
+// The binary form of a PID whose lowest byte is an ASCII digit ('4' for PID 308) looks like
+// text at first sight; read as text it would name another process.
+TEST_F(ExclusiveOpenTest, ABinaryLockStartingWithADigitIsStillBinary) {
+  constexpr int kTries = 2000;  // a PID's lowest byte is a digit one time in 26
+  pid_t holder = -1;
+  for (int i = 0; i < kTries && holder < 0; ++i) {
+    const pid_t child = fork();
+    if (child == 0) {
+      pause();
+      _exit(0);
+    }
+    if ((child & 0xFF) >= '0' && (child & 0xFF) <= '9') {
+      holder = child;
+    } else {
+      kill(child, SIGKILL);
+      waitpid(child, nullptr, 0);
+    }
+  }
+  ASSERT_GT(holder, 0);
+  WriteLockFile(BinaryPid(holder));
+  EXPECT_EQ(Open(), 0) << "PID " << holder << " holds it";
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+  const PortHandle port = Open();
+  EXPECT_NE(port, 0) << "stale once PID " << holder << " is gone";
+  link.SerialClose(port);
 }
 
 }  // namespace

@@ -166,6 +166,22 @@ const HolderCase kHolderCases[] = {
     {"LiveLockUnderTheNode", LockUnder(Node, Live), false, PortVerdict::kLockFile},
     {"LiveLockUnderPtsUnderscore", LockUnder(PtsUnderscore, Live), false, PortVerdict::kLockFile},
     {"LiveLockUnderPtsDash", LockUnder(PtsDash, Live), false, PortVerdict::kLockFile},
+    {"LiveLockUnderALinkOnTheWay",
+     [](PortHolders& t) -> std::function<void()> {
+       // com1 -> usb-adapter -> the pty, as an alias pointing at a udev by-id link.
+       const std::string com1 = t.pty.device_dir() + "/com1";
+       fs::remove(com1);
+       fs::create_symlink(t.pty.slave_path(), t.pty.device_dir() + "/usb-adapter");
+       fs::create_symlink("usb-adapter", com1);
+       std::ofstream(t.LockPath("usb-adapter")) << Live();
+       return [&t, com1] {
+         fs::remove(com1);
+         fs::remove(t.pty.device_dir() + "/usb-adapter");
+         fs::create_symlink(t.pty.slave_path(), com1);
+         fs::remove(t.LockPath("usb-adapter"));
+       };
+     },
+     false, PortVerdict::kLockFile},
     {"StaleLockUnderTheAlias", LockUnder(Alias, Stale), true, PortVerdict::kFree},
     {"StaleLockUnderTheNode", LockUnder(Node, Stale), true, PortVerdict::kFree},
     {"StaleLockUnderPtsDash", LockUnder(PtsDash, Stale), true, PortVerdict::kFree},
