@@ -68,41 +68,55 @@ int Run(const SimOptions& options) {
   sigprocmask(SIG_BLOCK, &signals, nullptr);
   const int signal_fd = signalfd(-1, &signals, SFD_CLOEXEC);
 
-  DeviceModel model(options.scenario, flash);
-  PtyFront front(model, stdout, options.transcript);
+  PtyFront front(stdout, options.transcript);
   if (signal_fd < 0 || !front.Open(error)) {
     std::fprintf(stderr, "trelvin2-sim: %s\n", error.c_str());
     return kExitUsage;
   }
-  std::printf("%s\n", front.SlavePath().c_str());
-  std::fflush(stdout);
   if (!options.link_path.empty() && !MakeLink(options.link_path, front.SlavePath(), error)) {
     std::fprintf(stderr, "trelvin2-sim: %s\n", error.c_str());
     return kExitUsage;
   }
+  // The path comes only once the pty is served (and linked): a script that reads it may go on.
+  std::printf("%s\n", front.SlavePath().c_str());
+  std::fflush(stdout);
 
   if (options.reset_on_key) {
     front.ResetOnKey(STDIN_FILENO);
     std::printf("press Enter to reset the device\n");
     std::fflush(stdout);
   }
-  const PtyFront::End end = front.Serve(signal_fd, options.once);
-  if (end == PtyFront::End::kCut)
-    std::printf("link cut after byte %d from the tool\n", options.scenario.cut_after_bytes);
-  if (!model.Firmware()) std::printf("firmware: not started\n");
-  for (const Violation& violation : model.Violations()) {
-    std::printf("violation: %llu us  %s\n", static_cast<unsigned long long>(violation.time_us),
-                violation.text.c_str());
+  // Without --devices one device is served, unnumbered, until a signal (or --once's start).
+  const bool numbered = options.devices > 0;
+  const int last_device = numbered ? options.devices : 1;
+  const bool end_after_last = numbered || options.once;
+  bool every_record_usable = true;
+  PtyFront::End end = PtyFront::End::kSignal;
+  for (int device = 1; device <= last_device; ++device) {
+    // Each unit on the line comes with the same memory: the firmware image, or erased.
+    DeviceModel model(options.scenario, flash);
+    const int number = numbered ? device : 0;
+    end = front.Serve(model, number, signal_fd, device < last_device || end_after_last);
+    if (end == PtyFront::End::kCut)
+      std::printf("link cut after byte %d from the tool\n", options.scenario.cut_after_bytes);
+    const std::string label = numbered ? " " + std::to_string(device) : "";
+    if (!model.Firmware()) std::printf("firmware%s: not started\n", label.c_str());
+    every_record_usable = every_record_usable && model.Firmware() && model.Firmware()->usable;
+    for (const Violation& violation : model.Violations()) {
+      std::printf("violation%s: %llu us  %s\n", label.c_str(),
+                  static_cast<unsigned long long>(violation.time_us), violation.text.c_str());
+    }
+    std::fflush(stdout);
+    if (!options.flash_path.empty() && !SaveFlashFile(options.flash_path, model.Flash(), error)) {
+      std::fprintf(stderr, "trelvin2-sim: %s\n", error.c_str());
+    }
+    if (end != PtyFront::End::kFirmwareStarted) break;
   }
-  std::fflush(stdout);
 
   if (!options.link_path.empty()) RemoveLink(options.link_path, front.SlavePath());
-  if (!options.flash_path.empty() && !SaveFlashFile(options.flash_path, model.Flash(), error)) {
-    std::fprintf(stderr, "trelvin2-sim: %s\n", error.c_str());
-  }
   close(signal_fd);
-  if (!options.once) return end == PtyFront::End::kError ? 1 : 0;
-  return model.Firmware() && model.Firmware()->usable ? 0 : 1;
+  if (!end_after_last) return end == PtyFront::End::kError ? 1 : 0;
+  return end == PtyFront::End::kFirmwareStarted && every_record_usable ? 0 : 1;
 }
 
 }  // namespace
