@@ -236,7 +236,8 @@ void DeviceModel::Refuse(char letter, std::uint64_t time_us, std::string why) {
   Reply(letter, std::string(1, letter) + "?", time_us, kRefusalUs);
 }
 
-void DeviceModel::Reply(char key, std::string text, std::uint64_t time_us, std::uint64_t work_us) {
+void DeviceModel::Reply(ReplyKey key, std::string text, std::uint64_t time_us,
+                        std::uint64_t work_us) {
   busy_until_us_ = std::max(time_us, busy_until_us_) + work_us;
   std::uint64_t ready_us = busy_until_us_;
   const int occurrence = ++replies_by_key_[key];

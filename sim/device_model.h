@@ -99,7 +99,7 @@ class DeviceModel {
   void ReceiveCode(std::uint8_t byte, std::uint64_t time_us);
   void ReceiveCommandByte(std::uint8_t byte, std::uint64_t time_us);
   void RunCommand(std::uint64_t time_us);
-  void Reply(char key, std::string text, std::uint64_t time_us, std::uint64_t work_us);
+  void Reply(ReplyKey key, std::string text, std::uint64_t time_us, std::uint64_t work_us);
   void Refuse(char letter, std::uint64_t time_us, std::string why);
   void Emit(std::string_view bytes, std::uint64_t ready_us, int piece_bytes, std::uint64_t gap_us);
   void Violate(std::uint64_t time_us, std::string text);
@@ -120,7 +120,7 @@ class DeviceModel {
   std::string command_;  // letter and argument bytes of the command being received
   std::optional<std::uint32_t> address_;
   std::optional<std::vector<std::uint8_t>> buffer_;
-  std::map<char, int> replies_by_key_;
+  std::map<ReplyKey, int> replies_by_key_;
 
   std::deque<ReplyByte> outgoing_;
   std::vector<LineByte> transcript_;

@@ -30,15 +30,19 @@
 
 namespace trelvin2::sim {
 
-// The reply keys that are not command letters.
-inline constexpr char kConnectKey = 'D';   // the reply to the connect command
-inline constexpr char kSecurityKey = 'L';  // the reply to the security code ("code" in text)
+// A reply key: a command letter (the reply to that command, or its refusal), or the security
+// reply. The connect reply is keyed by its command letter "D"; the security reply has no letter
+// of its own, so its key lies outside the byte range: the refusal of an unknown command "L" is
+// not the security reply, though both begin with 'L'.
+using ReplyKey = int;
+inline constexpr ReplyKey kConnectKey = 'D';     // the reply to the connect command
+inline constexpr ReplyKey kSecurityKey = 0x100;  // the reply to the security code ("code" in text)
 
 enum class ReplyFaultKind { kReplace, kWrong, kSwapCase, kShort, kLong, kExtra, kSplit, kLate };
 
 struct ReplyFault {
   ReplyFaultKind kind = ReplyFaultKind::kReplace;
-  char key = kConnectKey;
+  ReplyKey key = kConnectKey;
   int occurrence = 0;   // 1 = the first reply to key; 0 = every reply
   std::string bytes;    // kReplace, kExtra
   int piece_bytes = 0;  // kSplit
