@@ -51,10 +51,15 @@ inline constexpr std::uint64_t kRefusalUs = 30;         // a refusal is decided 
 
 enum class LoaderState { kAsleep, kAwaitConnect, kAwaitCode, kUnlocked, kFirmware };
 
-// A byte from the device with the moment its stop bit ends at the tool.
+// A USB packet carries 64 bytes, two of them the FTDI chip's modem status: 62 data bytes fill it.
+inline constexpr int kAdapterPacketBytes = 62;
+
+// A byte from the device with the moment it reaches the tool: its stop bit's end on the line,
+// or, behind a USB adapter, the moment the adapter passes it on.
 struct ReplyByte {
   std::uint64_t time_us = 0;
   std::uint8_t value = 0;
+  std::uint64_t line_us = 0;  // when its stop bit ended on the line
 };
 
 struct Violation {
@@ -103,6 +108,7 @@ class DeviceModel {
   void Refuse(char letter, std::uint64_t time_us, std::string why);
   void Emit(std::string_view bytes, std::uint64_t ready_us, int piece_bytes, std::uint64_t gap_us);
   void Violate(std::uint64_t time_us, std::string text);
+  std::uint64_t PassedOnUs(std::uint64_t line_us);
 
   Scenario scenario_;
   FlashMemory flash_;
@@ -121,6 +127,10 @@ class DeviceModel {
   std::optional<std::uint32_t> address_;
   std::optional<std::vector<std::uint8_t>> buffer_;
   std::map<ReplyKey, int> replies_by_key_;
+
+  std::uint64_t adapter_timer_us_ = 0;  // when the adapter's timer last started
+  std::uint64_t adapter_send_us_ = 0;   // when the bytes it holds go to the tool
+  int adapter_held_ = 0;                // how many bytes it holds for then
 
   std::deque<ReplyByte> outgoing_;
   std::vector<LineByte> transcript_;

@@ -73,7 +73,8 @@ void PtyFront::DeliverDueReplies() {
   for (const ReplyByte& reply : model_->TakeReplies(NowUs())) {
     // With no tool on the slave the byte is lost, as on a line with nobody listening.
     [[maybe_unused]] const ssize_t written = write(master_, &reply.value, 1);
-    Print({reply.time_us, Direction::kFromDevice, reply.value});
+    // The transcript tells the line's time; behind an adapter the byte reaches the tool later.
+    Print({reply.line_us, Direction::kFromDevice, reply.value});
   }
 }
 

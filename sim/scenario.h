@@ -61,11 +61,21 @@ struct ResetPlan {
   std::uint64_t time_us = 0;
 };
 
+// A USB-serial adapter between the device and the tool, as an FTDI chip passes the device's
+// bytes on: it holds them until its latency timer runs out (at timer_phase_us + k x latency_ms
+// on the model's time line) or until a USB packet's 62 data bytes are full, which sends them at
+// once and starts the timer again. The tool's bytes go out without delay.
+struct UsbAdapter {
+  int latency_ms = 0;  // 0: no adapter, a plain UART; FTDI chips take 1 to 255, 16 by default
+  std::uint64_t timer_phase_us = 0;
+};
+
 struct Scenario {
   ResetPlan reset;
   std::string reset_noise;  // bytes the device sends at its reset
   int cut_after_bytes = 0;  // the cable is pulled after this many bytes from the tool; 0 never
   std::vector<ReplyFault> reply_faults;
+  UsbAdapter adapter;
 };
 
 // Adds the fault given in text form to scenario. false, with a reason in error, when the text

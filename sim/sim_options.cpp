@@ -50,6 +50,16 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std
         return false;
       }
       reset = {ResetKind::kAfterFirstByte, *ms * 1000};
+    } else if (arg == "--latency") {
+      const char* text = value();
+      if (!text) return false;
+      const auto ms = ParseBounded(text, 1, kLongestLatencyMs);
+      if (!ms) {
+        error = "--latency needs milliseconds from 1 to " + std::to_string(kLongestLatencyMs) +
+                ", not '" + text + "'";
+        return false;
+      }
+      options.scenario.adapter.latency_ms = static_cast<int>(*ms);
     } else if (arg == "--devices") {
       const char* text = value();
       if (!text) return false;
@@ -117,6 +127,9 @@ Options:
                      written at exit
   --erased           start with erased program memory instead of the firmware image
   --fault FAULT      misbehave as FAULT says (repeatable; see below)
+  --latency MS       a USB-serial adapter between device and tool: the device's bytes reach
+                     the tool when the adapter's latency timer runs out, every MS ms (1 to 255;
+                     FTDI chips default to 16), or when 62 of them fill a USB packet
   --transcript       print every byte in both directions with its time in microseconds
   --once             end after the firmware's start: exit status 0 when its LinkConfigRecord
                      gives a usable setting, 1 otherwise (also 1 when the cable is cut)

@@ -13,6 +13,8 @@ inline constexpr int kDefaultResetAfterMs = 2000;
 // No operator waits a day before pressing reset; the bound also keeps the microseconds of the
 // model's time line far from overflowing.
 inline constexpr unsigned long long kLongestResetAfterMs = 86'400'000;
+// An FTDI chip's latency timer takes 1 to 255 ms.
+inline constexpr int kLongestLatencyMs = 255;
 // A production line's batch, not an endless loop by a typo.
 inline constexpr int kMostDevices = 100'000;
 
