@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <string>
+#include <vector>
 
 #include "app/program_run.h"
 #include "serial/port_selection.h"
@@ -24,8 +26,14 @@ using namespace std::chrono_literals;
 constexpr auto kRunLimit = 45s;
 constexpr auto kSimEndLimit = 5s;
 
-TEST(RealTime, UpdateOverAPseudoTerminalAgainstTrelvin2Sim) {
-  SimChild sim(TRELVIN2_SIM_PROGRAM, {"--reset-now", "--once"}, PtyLink::kAsCom1);
+// The simulator's options besides --reset-now --once: none, or a USB adapter with the FTDI
+// default latency timer in front of the device.
+class RealTimeUpdate : public testing::TestWithParam<std::vector<std::string>> {};
+
+TEST_P(RealTimeUpdate, OverAPseudoTerminalAgainstTrelvin2Sim) {
+  std::vector<std::string> args = {"--reset-now", "--once"};
+  args.insert(args.end(), GetParam().begin(), GetParam().end());
+  SimChild sim(TRELVIN2_SIM_PROGRAM, args, PtyLink::kAsCom1);
   ASSERT_TRUE(sim.Ready());
 
   VirtualClock script_clock;  // only for the operator's script
@@ -56,6 +64,11 @@ TEST(RealTime, UpdateOverAPseudoTerminalAgainstTrelvin2Sim) {
   })) << ::testing::PrintToString(lines);
   EXPECT_EQ(sim.Wait(kSimEndLimit), 0);
 }
+
+// Named so that the real-time runs stay apart from the virtual-time ones (label pty).
+INSTANTIATE_TEST_SUITE_P(RealTime, RealTimeUpdate,
+                         testing::Values(std::vector<std::string>{},
+                                         std::vector<std::string>{"--latency", "16"}));
 
 }  // namespace
 }  // namespace trelvin2
