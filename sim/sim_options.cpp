@@ -115,16 +115,20 @@ std::string SimHelp() {
   std::string text = R"(Usage: trelvin2-sim [options]
 
 A Trelvin 2 in software: its boot loader on a pseudo-terminal, at 19200 baud 8N1 line timing.
-The first line of output is the pty's path; open it with the tool (or use --link).
+The first line of output is the pty's path, printed once it is served (and linked); open it
+with the tool (or use --link). Bad input gets one line on standard error and exit status 2.
 
 Options:
-  --link PATH        make PATH (e.g. /dev/com1) a symlink to the pty; removed at exit
+  --link PATH        make PATH (e.g. /dev/com1) a symlink to the pty; removed at exit. An
+                     existing PATH is replaced only when it is a dangling symlink or a link
+                     this program made (recorded in /tmp/trelvin2-sim-links) whose maker is gone
   --reset-after MS   the operator resets the device MS ms after the first byte from the tool
                      (default 2000): the loader answers nothing before that
   --reset-now        the device is in its boot loader from the start
   --reset-on-key     the operator resets the device by pressing Enter here
   --flash FILE       keep program memory (8192 bytes) in FILE: read at start if it exists,
-                     written at exit
+                     written at exit (exit status 1 when that fails); FILE must be a regular
+                     file of 8192 bytes, or missing in a folder that exists
   --erased           start with erased program memory instead of the firmware image
   --fault FAULT      misbehave as FAULT says (repeatable; see below)
   --latency MS       a USB-serial adapter between device and tool: the device's bytes reach
@@ -144,8 +148,8 @@ On the firmware's start ("S") it prints one line such as
   firmware: 19200 baud 8E1 (BaudCode 5, ProtocolCode 1), divisor 519, 19230.8 baud, +0.16 %
 or, with --devices, "firmware N: ..." for the Nth device. When a device is done (or at exit)
 it prints what the tool did wrong ("violation: ...", "violation N: ..." with --devices).
-It ends on SIGINT or SIGTERM, after --once's or the Nth device's firmware start, or when a cut
-fault pulls the cable (the pty then closes).
+It ends on SIGINT, SIGTERM, SIGHUP or SIGPIPE, after --once's or the Nth device's firmware
+start, or when a cut fault pulls the cable (the pty then closes).
 
 )";
   text += FaultHelp();
