@@ -50,7 +50,7 @@ int Run(const SimOptions& options) {
 
   PtyFront front(stdout, options.transcript);
   if (!front.Open(error)) return Refuse(error, kExitUsage);
-  PtyLink link;
+  PtySymlink link;
   if (!options.link_path.empty() && !link.Make(options.link_path, front.SlavePath(), error))
     return Refuse(error, kExitUsage);
   // The path comes only once the pty is served (and linked): a script that reads it may go on.

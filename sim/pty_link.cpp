@@ -75,7 +75,7 @@ bool MayReplace(const std::string& link_path, const std::string& record_path, st
 
 }  // namespace
 
-bool PtyLink::Make(const std::string& link_path, const std::string& target, std::string& error) {
+bool PtySymlink::Make(const std::string& link_path, const std::string& target, std::string& error) {
   const std::string record_path = RecordPath(link_path);
   if (!MayReplace(link_path, record_path, error)) return false;
   // Open to every user as /tmp is, so that runs by different users see each other's records.
@@ -108,7 +108,7 @@ bool PtyLink::Make(const std::string& link_path, const std::string& target, std:
   return true;
 }
 
-void PtyLink::Remove() {
+void PtySymlink::Remove() {
   if (link_.empty()) return;
   if (LinkTarget(link_) == target_) unlink(link_.c_str());
   if (const auto record = ReadRecord(record_); record && record->pid == getpid()) {

@@ -12,12 +12,12 @@
 
 namespace trelvin2::sim {
 
-class PtyLink {
+class PtySymlink {
  public:
-  PtyLink() = default;
-  ~PtyLink() { Remove(); }
-  PtyLink(const PtyLink&) = delete;
-  PtyLink& operator=(const PtyLink&) = delete;
+  PtySymlink() = default;
+  ~PtySymlink() { Remove(); }
+  PtySymlink(const PtySymlink&) = delete;
+  PtySymlink& operator=(const PtySymlink&) = delete;
 
   // Makes link_path a symlink to target; false, with a one-line reason in error, when link_path
   // exists and may not be replaced or the link cannot be made.
