@@ -13,6 +13,7 @@
 
 #include "serial/posix/com_names.h"
 #include "serial/posix/exclusive_open.h"
+#include "serial/posix/latency_timer.h"
 #include "serial/posix/line_settings.h"
 #include "serial/posix/port_check.h"
 #include "serial/posix/timed_read.h"
@@ -126,6 +127,7 @@ PortHandle PosixSerialLink::SerialOpen(std::string_view mode_text, std::int32_t 
   if (settings && ApplyLineSettings(*settings, tio) && tcsetattr(fd, TCSANOW, &tio) == 0) {
     SetModemLines(fd);
   }
+  AskForLowLatency(fd);
 
   const PortHandle handle = next_handle_++;
   open_ports_[handle] = OpenPort{fd, std::move(locks)};
