@@ -1,8 +1,11 @@
 #include "serial/win32/port_names.h"
 
+// windows.h first: the other system headers build on it.
+#include <windows.h>
+// clang-format off
 #include <devguid.h>
 #include <setupapi.h>
-#include <windows.h>
+// clang-format on
 
 #include <cctype>
 #include <cwctype>

@@ -1,7 +1,10 @@
 #include "serial/win32/system_clock.h"
 
-#include <mmsystem.h>
+// windows.h first: mmsystem.h builds on it.
 #include <windows.h>
+// clang-format off
+#include <mmsystem.h>
+// clang-format on
 
 namespace trelvin2 {
 namespace {
