@@ -100,8 +100,8 @@ TEST_F(Com1Link, OpensAtTheLoaderSettingsWithoutFlowControl) {
 }
 
 TEST_F(Com1Link, TheWholeModeTextTakesEffectAndAnUpperCaseNameOpensToo) {
-  // Baud rate and stop bits: Wine 8 leaves a pty at 8 data bits without parity whatever the
-  // text asks, so those two cannot be shown here.
+  // Baud rate and stop bits: the Linux pty driver keeps 8 data bits without parity whatever is
+  // asked, so those two cannot be shown here.
   ASSERT_TRUE(Open("COM1:9600,n,8,2"));
   const LineReport line = AskLine();
   EXPECT_EQ(line.baud, 9600u);
