@@ -22,8 +22,8 @@ HBITMAP BitmapFromBmp(const std::uint8_t* data, std::size_t size, int dpi) {
   info.bmiHeader.biSize = sizeof info.bmiHeader;  // a V4/V5 header: only its first part is used
   const void* pixels = data + file.bfOffBits;
   const int width = info.bmiHeader.biWidth;
-  const int height = info.bmiHeader.biHeight < 0 ? -info.bmiHeader.biHeight
-                                                 : info.bmiHeader.biHeight;
+  const int height =
+      info.bmiHeader.biHeight < 0 ? -info.bmiHeader.biHeight : info.bmiHeader.biHeight;
   const int shown_width = ScaleToDpi(width, dpi);
   const int shown_height = ScaleToDpi(height, dpi);
 

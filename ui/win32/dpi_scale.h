@@ -6,7 +6,7 @@
 
 namespace trelvin2 {
 
-inline constexpr int kLayoutDpi = 96;   // the dots per inch the layout's pixels are meant for
+inline constexpr int kLayoutDpi = 96;  // the dots per inch the layout's pixels are meant for
 inline constexpr int kPointsPerInch = 72;
 
 // length layout pixels at dpi, rounded to the nearest pixel.

@@ -60,7 +60,8 @@ int ScreenDpi() {
 
 std::wstring WindowText(HWND hwnd) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
   return text;
 }
 
@@ -78,8 +79,8 @@ std::wstring ListItemText(HWND list, LRESULT index) {
 
 Win32Toolkit::Win32Toolkit(HINSTANCE instance, int dpi)
     : instance_(instance), dpi_(dpi > 0 ? dpi : ScreenDpi()) {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES |
-                                                     ICC_BAR_CLASSES};
+  INITCOMMONCONTROLSEX controls{sizeof controls,
+                                ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
 
   WNDCLASSEXW window_class{};
@@ -340,10 +341,10 @@ int Win32Toolkit::AddControl(int number, Kind kind, const wchar_t* window_class,
   if (opening_order_.empty()) return 0;
   const int window = opening_order_.back();
   DestroyControl(number);
-  HWND hwnd = CreateWindowExW(ex_style, window_class, text.c_str(), WS_CHILD | WS_VISIBLE | style,
-                              Scale(x), Scale(y), Scale(width), Scale(height), Window(window),
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + number)),
-                              instance_, nullptr);
+  HWND hwnd = CreateWindowExW(
+      ex_style, window_class, text.c_str(), WS_CHILD | WS_VISIBLE | style, Scale(x), Scale(y),
+      Scale(width), Scale(height), Window(window),
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + number)), instance_, nullptr);
   if (hwnd == nullptr) return 0;
   SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(default_font_), FALSE);
   ControlEntry entry;
@@ -377,8 +378,8 @@ int Win32Toolkit::CreateTextField(int number, int x, int y, int width, int heigh
 
 int Win32Toolkit::CreateButton(int number, int x, int y, int width, int height,
                                std::string_view caption) {
-  return AddControl(number, Kind::kButton, L"BUTTON", Utf16(caption), BS_PUSHBUTTON | WS_TABSTOP,
-                    0, x, y, width, height);
+  return AddControl(number, Kind::kButton, L"BUTTON", Utf16(caption), BS_PUSHBUTTON | WS_TABSTOP, 0,
+                    x, y, width, height);
 }
 
 int Win32Toolkit::CreateComboBox(int number, int x, int y, int width, int height) {
@@ -401,7 +402,8 @@ void Win32Toolkit::SizeOpenList(const ControlEntry& list) {
   RECT closed{};
   GetWindowRect(list.hwnd, &closed);
   const int lines = std::clamp(count, 1, kOpenListItems);
-  const int open_height = (closed.bottom - closed.top) + lines * item + 2 * GetSystemMetrics(SM_CYEDGE);
+  const int open_height =
+      (closed.bottom - closed.top) + lines * item + 2 * GetSystemMetrics(SM_CYEDGE);
   SetWindowPos(list.hwnd, nullptr, 0, 0, closed.right - closed.left, open_height,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -649,8 +651,8 @@ int Win32Toolkit::LoadFont(int number, std::string_view face, int points, std::u
   const int weight = (flags & kFontBold) != 0 ? kBoldWeight : kNormalWeight;
   // A negative height asks for the character height, which is what a size in points means.
   HFONT font = CreateFontW(-FontPixels(points, dpi_), 0, 0, 0, weight, FALSE, FALSE, FALSE,
-                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                           DEFAULT_PITCH | FF_DONTCARE, Utf16(face).c_str());
+                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Utf16(face).c_str());
   if (font == nullptr) return 0;
   const auto old = font_numbers_.find(number);
   if (old != font_numbers_.end()) {

@@ -125,11 +125,11 @@ class Win32Toolkit : public Toolkit {
   std::vector<int> opening_order_;  // window numbers, the last opened at the back
   std::map<int, ControlEntry> controls_;
 
-  std::map<int, HFONT> fonts_;          // by handle
-  std::map<int, int> font_numbers_;     // font number -> handle
-  std::map<int, HBITMAP> images_;       // by handle
-  std::map<int, int> image_numbers_;    // image number -> handle
-  int next_handle_ = 1;                 // font and image handles start at 1: 0 means none
+  std::map<int, HFONT> fonts_;        // by handle
+  std::map<int, int> font_numbers_;   // font number -> handle
+  std::map<int, HBITMAP> images_;     // by handle
+  std::map<int, int> image_numbers_;  // image number -> handle
+  int next_handle_ = 1;               // font and image handles start at 1: 0 means none
 
   EventQueue events_;
   QueuedEvent last_event_;
