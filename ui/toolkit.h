@@ -17,7 +17,10 @@ namespace trelvin2 {
 // Event codes of WaitEvent.
 inline constexpr int kNoEvent = 0;
 inline constexpr int kControlActivity = 13100;  // a button pressed, a list selection made
-inline constexpr int kCloseRequest = 16;        // a window's close box was used
+inline constexpr int kCloseRequest = 16;        // a window's close box was used, or a signal
+// One of the program's windows was activated (clicked into, or brought to the front): a window
+// that has to stay in front takes the foreground back after it.
+inline constexpr int kWindowActivated = 13104;
 
 // WaitEvent's limit for "wait until something happens".
 inline constexpr int kNoTimeLimit = -1;
@@ -65,9 +68,11 @@ class Toolkit {
   // The number of this program's window in the foreground, -1 when another program's is.
   virtual int ForegroundWindowNumber() = 0;
 
-  // Handles at most one input. Returns kControlActivity, kCloseRequest, or kNoEvent when nothing
-  // came within limit_ms (0 polls; kNoTimeLimit waits for ever). Never waits longer than the
-  // limit; may return before it. The close box never closes a window by itself.
+  // Handles at most one input. Returns kControlActivity, kCloseRequest, kWindowActivated, or
+  // kNoEvent when nothing came within limit_ms (0 polls; kNoTimeLimit waits for ever). Never
+  // waits longer than the limit; may return before it. The close box never closes a window by
+  // itself. A request to end from outside the windows (SIGTERM, Ctrl-C) is a close request of
+  // no window (EventWindow -1), and it stays: every later wait reports it again at once.
   virtual int WaitEvent(int limit_ms) = 0;
   virtual int EventWindow() = 0;
   virtual int EventControl() = 0;

@@ -180,5 +180,26 @@ TEST_F(Events, ActivatedWindowIsInTheForeground) {
   EXPECT_EQ(toolkit.ForegroundWindowNumber(), -1);
 }
 
+TEST_F(Events, ActivatingTheMainWindowUnderThePortWindowIsReported) {
+  // Opening windows and activating one are the program's own doing: no event.
+  EXPECT_EQ(toolkit.WaitEvent(0), kNoEvent);
+  ASSERT_EQ(toolkit.ForegroundWindowNumber(), kPortWindow);
+
+  // What a click into the main window does.
+  SetForegroundWindow(toolkit.Window(kMainWindow));
+  EXPECT_EQ(toolkit.WaitEvent(100), kWindowActivated);
+  EXPECT_EQ(toolkit.EventWindow(), kMainWindow);
+
+  // The port choice takes the foreground back, which reports nothing again.
+  toolkit.ActivateWindow(kPortWindow);
+  EXPECT_EQ(toolkit.WaitEvent(100), kNoEvent);
+  EXPECT_EQ(toolkit.ForegroundWindowNumber(), kPortWindow);
+
+  // Closing the port window hands the front to the main window: no event either.
+  toolkit.CloseWindow(kPortWindow);
+  EXPECT_EQ(toolkit.WaitEvent(100), kNoEvent);
+  EXPECT_EQ(toolkit.ForegroundWindowNumber(), kMainWindow);
+}
+
 }  // namespace
 }  // namespace trelvin2

@@ -181,6 +181,9 @@ LRESULT Win32Toolkit::HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPAR
     case WM_COMMAND:
       if (lparam != 0) HandleCommand(reinterpret_cast<HWND>(lparam), HIWORD(wparam));
       return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wparam) != WA_INACTIVE) NoteActivation(WindowNumberOf(hwnd));
+      break;
     case WM_CTLCOLORSTATIC:
       return ControlColours(reinterpret_cast<HWND>(lparam), reinterpret_cast<HDC>(wparam));
     case WM_NCDESTROY:
@@ -272,6 +275,8 @@ int Win32Toolkit::OpenWindow(int number, int x, int y, int width, int height,
   if (hwnd == nullptr) return 0;
   windows_[number] = hwnd;
   opening_order_.push_back(number);
+  // Showing activates the window at once, inside ShowWindow: it is wanted in front before that.
+  WantInFront(number);
   ShowWindow(hwnd, SW_SHOW);
   DrawNow(hwnd);
   return 1;
@@ -280,6 +285,16 @@ int Win32Toolkit::OpenWindow(int number, int x, int y, int width, int height,
 void Win32Toolkit::CloseWindow(int number) {
   HWND hwnd = Window(number);
   if (hwnd == nullptr) return;
+  if (wanted_front_ == number) {
+    // Windows hands the activation to the owner while it destroys the window: that window is
+    // the one wanted in front from now on, not a window the operator activated.
+    int next = -1;
+    for (int open : opening_order_) {
+      if (open != number) next = open;
+    }
+    wanted_front_ = next;
+    front_confirmed_ = false;
+  }
   // Destroying, not WM_CLOSE: that would come back as a close request. Windows it owns go with
   // it; WM_NCDESTROY takes each out of the tables.
   DestroyWindow(hwnd);
@@ -289,8 +304,24 @@ void Win32Toolkit::CloseWindow(int number) {
 void Win32Toolkit::ActivateWindow(int number) {
   HWND hwnd = Window(number);
   if (hwnd == nullptr) return;
+  WantInFront(number);
   SetForegroundWindow(hwnd);
   SetActiveWindow(hwnd);
+}
+
+void Win32Toolkit::WantInFront(int number) {
+  wanted_front_ = number;
+  const HWND window = Window(number);
+  front_confirmed_ = window != nullptr && GetActiveWindow() == window;
+}
+
+void Win32Toolkit::NoteActivation(int number) {
+  if (number < 0) return;
+  if (number == wanted_front_) {
+    front_confirmed_ = true;
+  } else if (front_confirmed_) {
+    events_.Post({kWindowActivated, number, -1});
+  }
 }
 
 int Win32Toolkit::ForegroundWindowNumber() { return WindowNumberOf(GetForegroundWindow()); }
@@ -682,6 +713,8 @@ int Win32Toolkit::ImageFromMemory(int number, const std::uint8_t* data, std::siz
 
 void Win32Toolkit::ReleaseAll() {
   while (!opening_order_.empty()) CloseWindow(opening_order_.back());
+  wanted_front_ = -1;
+  front_confirmed_ = false;
   for (const auto& [handle, font] : fonts_) DeleteObject(font);
   for (const auto& [handle, bitmap] : images_) DeleteObject(bitmap);
   fonts_.clear();

@@ -131,6 +131,14 @@ class Win32Toolkit : public Toolkit {
   std::map<int, int> image_numbers_;  // image number -> handle
   int next_handle_ = 1;               // font and image handles start at 1: 0 means none
 
+  // The activation of one of our windows is reported (kWindowActivated) when the program wants
+  // another in front and that one had been the active window: so the activations that merely
+  // follow the program's own OpenWindow, ActivateWindow and CloseWindow stay silent.
+  void WantInFront(int number);
+  void NoteActivation(int number);
+  int wanted_front_ = -1;         // the window opened or activated last by the program
+  bool front_confirmed_ = false;  // ... and it has been the active window since
+
   EventQueue events_;
   QueuedEvent last_event_;
   bool waiting_ = false;         // inside WaitEvent: a nested wait would reorder events
