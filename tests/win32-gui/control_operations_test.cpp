@@ -232,7 +232,11 @@ TEST(ModalBox, RealOneIsModalWithOneOkButton) {
   EXPECT_EQ(seen_box.buttons, 1);
   EXPECT_FALSE(seen_box.main_enabled);
   EXPECT_TRUE(IsWindowEnabled(real.Window(kMainWindow)));
-  EXPECT_EQ(real.WaitEvent(0), kNoEvent);
+  // The close request sent while the box showed is not delivered later. (The window manager may
+  // move the activation about meanwhile; that is another event.)
+  for (int event = real.WaitEvent(50); event != kNoEvent; event = real.WaitEvent(50)) {
+    EXPECT_NE(event, kCloseRequest);
+  }
 }
 
 class Images : public Win32Test {

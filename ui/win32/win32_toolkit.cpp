@@ -661,8 +661,10 @@ void Win32Toolkit::ShowMessageBox(std::string_view title, std::string_view text)
     return;
   }
   // Modal for the whole program, as the box's single OK asks: every window of ours is disabled
-  // while it shows, not only its owner.
-  HWND owner = ReferenceWindow();
+  // while it shows, not only its owner. The owner is the window the program wants in front: the
+  // activation that comes back to it when the box closes is then no operator's doing.
+  HWND owner = Window(wanted_front_);
+  if (owner == nullptr) owner = ReferenceWindow();
   std::vector<HWND> disabled;
   for (const auto& [number, window] : windows_) {
     if (window != owner && IsWindowEnabled(window)) {
