@@ -4,7 +4,8 @@
 
 #include <algorithm>
 #include <limits>
-#include <vector>
+#include <memory>
+#include <new>
 
 #include "serial/win32/port_names.h"
 
@@ -92,12 +93,15 @@ int Win32SerialLink::SerialRead(PortHandle port, std::uint8_t* buffer, std::int3
   if (system_handle == nullptr || length < 0 || (buffer == nullptr && length > 0)) return 0;
   if (length == 0) return 1;
   // Read aside and copy only what came, so that the caller's bytes beyond it stay as they were
-  // whatever a driver does with the rest of its buffer.
-  std::vector<std::uint8_t> received(static_cast<std::size_t>(length));
+  // whatever a driver does with the rest of its buffer. A length no memory can hold is an error,
+  // not an exception.
+  const std::unique_ptr<std::uint8_t[]> received(
+      new (std::nothrow) std::uint8_t[static_cast<std::size_t>(length)]);
+  if (!received) return 0;
   DWORD count = 0;
   const BOOL ok =
-      ReadFile(system_handle, received.data(), static_cast<DWORD>(length), &count, nullptr);
-  std::copy_n(received.begin(), std::min<DWORD>(count, static_cast<DWORD>(length)), buffer);
+      ReadFile(system_handle, received.get(), static_cast<DWORD>(length), &count, nullptr);
+  std::copy_n(received.get(), std::min<DWORD>(count, static_cast<DWORD>(length)), buffer);
   return ok ? 1 : 0;
 }
 
