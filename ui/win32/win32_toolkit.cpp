@@ -37,6 +37,12 @@ constexpr int kDefaultGuiFontPoints = 8;
 constexpr int kBoldWeight = FW_BOLD;      // 700
 constexpr int kNormalWeight = FW_NORMAL;  // 400
 
+// Windows activates a window inside ShowWindow and SetForegroundWindow; a window manager on X
+// (Wine) then maps the windows and moves its own focus about, which reaches the program as
+// further activations up to a few hundred milliseconds later. Those are no operator's doing. No
+// operator clicks into another window that soon after one appeared.
+constexpr auto kWindowManagerSettle = std::chrono::milliseconds(500);
+
 // An open list shows up to ten items before it scrolls, as on Linux.
 constexpr int kOpenListItems = 10;
 
@@ -293,6 +299,7 @@ void Win32Toolkit::CloseWindow(int number) {
       if (open != number) next = open;
     }
     wanted_front_ = next;
+    wanted_since_ = std::chrono::steady_clock::now();
     front_confirmed_ = false;
   }
   // Destroying, not WM_CLOSE: that would come back as a close request. Windows it owns go with
@@ -311,6 +318,7 @@ void Win32Toolkit::ActivateWindow(int number) {
 
 void Win32Toolkit::WantInFront(int number) {
   wanted_front_ = number;
+  wanted_since_ = std::chrono::steady_clock::now();
   const HWND window = Window(number);
   front_confirmed_ = window != nullptr && GetActiveWindow() == window;
 }
@@ -319,7 +327,8 @@ void Win32Toolkit::NoteActivation(int number) {
   if (number < 0) return;
   if (number == wanted_front_) {
     front_confirmed_ = true;
-  } else if (front_confirmed_) {
+  } else if (front_confirmed_ &&
+             std::chrono::steady_clock::now() - wanted_since_ >= kWindowManagerSettle) {
     events_.Post({kWindowActivated, number, -1});
   }
 }

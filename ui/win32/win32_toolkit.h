@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -138,6 +139,7 @@ class Win32Toolkit : public Toolkit {
   void NoteActivation(int number);
   int wanted_front_ = -1;         // the window opened or activated last by the program
   bool front_confirmed_ = false;  // ... and it has been the active window since
+  std::chrono::steady_clock::time_point wanted_since_{};  // when the program last chose it
 
   EventQueue events_;
   QueuedEvent last_event_;
