@@ -6,6 +6,7 @@ if(TARGET trelvin2-rs232)
   install(TARGETS trelvin2-rs232 RUNTIME DESTINATION .)
   # The installer's Start-menu entry: executable name, then the entry's text.
   set(CPACK_PACKAGE_EXECUTABLES trelvin2-rs232 "Trelvin 2 RS232")
+  set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)  # the .exe sits at the top, as in the zip
 endif()
 install(FILES ${CMAKE_SOURCE_DIR}/docs/windows/LIESMICH.txt DESTINATION .)
 

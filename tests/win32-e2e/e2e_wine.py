@@ -35,6 +35,9 @@ class WineSession(e2e.Session):
         self.env = dict(os.environ)
 
     def start_sim(self, link, *options):
+        # The Linux scenarios link /dev/com1; here COM1 is the link Wine's COM1 is mapped to.
+        if link == "/dev/com1":
+            link = self.com1
         proc = self.spawn([self.sim_program, "--link", link, "--transcript", *options],
                           "sim-" + os.path.basename(link))
         self.links.append(link)
@@ -119,6 +122,9 @@ def scenario_close_port_window(s):
 SCENARIOS = {
     "update": scenario_update,
     "close_port_window": scenario_close_port_window,
+    # The Linux scenarios that need no second port, as they are.
+    "refused_write": e2e.scenario_refused_write,
+    "close_main": e2e.scenario_close_main,
 }
 
 
