@@ -19,6 +19,8 @@ set(CPACK_NSIS_DISPLAY_NAME "Trelvin 2 RS232")
 set(CPACK_NSIS_PACKAGE_NAME "Trelvin 2 RS232")
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+# A 64-bit installer like the program: it runs on 64-bit Wine alone, without wine32.
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 # A zip always; the installer only where makensis is there to build it.
 set(CPACK_GENERATOR ZIP)
 find_program(TRELVIN2_MAKENSIS makensis)
