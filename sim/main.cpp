@@ -76,7 +76,9 @@ int Run(const SimOptions& options) {
     end = front.Serve(model, number, signal_fd, device < last_device || end_after_last);
     if (end == PtyFront::End::kCut)
       std::printf("link cut after byte %d from the tool\n", options.scenario.cut_after_bytes);
-    const std::string label = numbered ? " " + std::to_string(device) : "";
+    // Built piece by piece: GCC 12 at -O3 wrongly warns of a memcpy overlap in " " + string.
+    std::string label;
+    if (numbered) label.append(" ").append(std::to_string(device));
     if (!model.Firmware()) std::printf("firmware%s: not started\n", label.c_str());
     every_record_usable = every_record_usable && model.Firmware() && model.Firmware()->usable;
     for (const Violation& violation : model.Violations()) {
