@@ -88,7 +88,10 @@ PortHandle PosixSerialLink::SerialOpen(std::string_view mode_text, std::int32_t 
                                        std::int32_t /*transmit_queue*/) {
   const std::string_view name = ModeDeviceName(mode_text);
   if (name.empty() || name.size() > kMaxDeviceNameLength) return 0;
-  const std::string path = DevicePath(name);
+  return SerialOpenPath(DevicePath(name), mode_text);
+}
+
+PortHandle PosixSerialLink::SerialOpenPath(const std::string& path, std::string_view mode_text) {
   if (path.empty()) return 0;
   if (HeldByLockFile(lock_dir_, RealPath(path))) return 0;
 
