@@ -49,7 +49,9 @@ DeviceModel::DeviceModel(Scenario scenario)
     : DeviceModel(std::move(scenario), MemoryWithFirmware()) {}
 
 DeviceModel::DeviceModel(Scenario scenario, const FlashMemory& flash)
-    : scenario_(std::move(scenario)), flash_(flash) {
+    : scenario_(std::move(scenario)),
+      flash_(flash),
+      adapter_timer_us_(scenario_.adapter.timer_phase_us) {
   if (scenario_.reset.kind == ResetKind::kImmediate) ScheduleReset(0);
   if (scenario_.reset.kind == ResetKind::kAtTime) ScheduleReset(scenario_.reset.time_us);
 }
@@ -236,7 +238,8 @@ void DeviceModel::Refuse(char letter, std::uint64_t time_us, std::string why) {
   Reply(letter, std::string(1, letter) + "?", time_us, kRefusalUs);
 }
 
-void DeviceModel::Reply(char key, std::string text, std::uint64_t time_us, std::uint64_t work_us) {
+void DeviceModel::Reply(ReplyKey key, std::string text, std::uint64_t time_us,
+                        std::uint64_t work_us) {
   busy_until_us_ = std::max(time_us, busy_until_us_) + work_us;
   std::uint64_t ready_us = busy_until_us_;
   const int occurrence = ++replies_by_key_[key];
@@ -285,9 +288,32 @@ void DeviceModel::Emit(std::string_view bytes, std::uint64_t ready_us, int piece
     tx_free_us_ = start_us + kByteTimeUs;
     if (cut_us_ && tx_free_us_ > *cut_us_) continue;
     const auto value = static_cast<std::uint8_t>(bytes[i]);
-    outgoing_.push_back({tx_free_us_, value});
+    outgoing_.push_back({PassedOnUs(tx_free_us_), value, tx_free_us_});
     transcript_.push_back({tx_free_us_, Direction::kFromDevice, value});
   }
+}
+
+std::uint64_t DeviceModel::PassedOnUs(std::uint64_t line_us) {
+  const std::uint64_t period_us = static_cast<std::uint64_t>(scenario_.adapter.latency_ms) * 1000;
+  if (period_us == 0) return line_us;
+  // The timer runs out every period since it last started: the next time at or after the byte
+  // is complete.
+  const std::uint64_t phase_us = adapter_timer_us_ % period_us;
+  const std::uint64_t send_us =
+      line_us <= phase_us ? phase_us
+                          : phase_us + (line_us - phase_us + period_us - 1) / period_us * period_us;
+  if (send_us != adapter_send_us_) {
+    adapter_send_us_ = send_us;
+    adapter_held_ = 0;
+  }
+  if (++adapter_held_ < kAdapterPacketBytes) return send_us;
+  // A full packet goes at once, with the bytes held for it, and the timer starts again.
+  for (auto it = outgoing_.rbegin(); it != outgoing_.rend() && it->time_us == send_us; ++it)
+    it->time_us = line_us;
+  adapter_timer_us_ = line_us;
+  adapter_send_us_ = line_us;
+  adapter_held_ = 0;
+  return line_us;
 }
 
 void DeviceModel::Violate(std::uint64_t time_us, std::string text) {

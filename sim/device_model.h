@@ -51,10 +51,15 @@ inline constexpr std::uint64_t kRefusalUs = 30;         // a refusal is decided 
 
 enum class LoaderState { kAsleep, kAwaitConnect, kAwaitCode, kUnlocked, kFirmware };
 
-// A byte from the device with the moment its stop bit ends at the tool.
+// A USB packet carries 64 bytes, two of them the FTDI chip's modem status: 62 data bytes fill it.
+inline constexpr int kAdapterPacketBytes = 62;
+
+// A byte from the device with the moment it reaches the tool: its stop bit's end on the line,
+// or, behind a USB adapter, the moment the adapter passes it on.
 struct ReplyByte {
   std::uint64_t time_us = 0;
   std::uint8_t value = 0;
+  std::uint64_t line_us = 0;  // when its stop bit ended on the line
 };
 
 struct Violation {
@@ -99,10 +104,11 @@ class DeviceModel {
   void ReceiveCode(std::uint8_t byte, std::uint64_t time_us);
   void ReceiveCommandByte(std::uint8_t byte, std::uint64_t time_us);
   void RunCommand(std::uint64_t time_us);
-  void Reply(char key, std::string text, std::uint64_t time_us, std::uint64_t work_us);
+  void Reply(ReplyKey key, std::string text, std::uint64_t time_us, std::uint64_t work_us);
   void Refuse(char letter, std::uint64_t time_us, std::string why);
   void Emit(std::string_view bytes, std::uint64_t ready_us, int piece_bytes, std::uint64_t gap_us);
   void Violate(std::uint64_t time_us, std::string text);
+  std::uint64_t PassedOnUs(std::uint64_t line_us);
 
   Scenario scenario_;
   FlashMemory flash_;
@@ -120,7 +126,11 @@ class DeviceModel {
   std::string command_;  // letter and argument bytes of the command being received
   std::optional<std::uint32_t> address_;
   std::optional<std::vector<std::uint8_t>> buffer_;
-  std::map<char, int> replies_by_key_;
+  std::map<ReplyKey, int> replies_by_key_;
+
+  std::uint64_t adapter_timer_us_ = 0;  // when the adapter's timer last started
+  std::uint64_t adapter_send_us_ = 0;   // when the bytes it holds go to the tool
+  int adapter_held_ = 0;                // how many bytes it holds for then
 
   std::deque<ReplyByte> outgoing_;
   std::vector<LineByte> transcript_;

@@ -61,19 +61,19 @@ FirmwareStart DecodeFirmwareStart(const FlashMemory& flash) {
   return start;
 }
 
-std::string FirmwareStartLine(const FirmwareStart& start) {
+std::string FirmwareStartLine(const FirmwareStart& start, int device) {
+  const std::string label = device > 0 ? "firmware " + std::to_string(device) + ": " : "firmware: ";
   char text[200];
   if (!start.usable) {
-    std::snprintf(text, sizeof text, "firmware: unusable record: %s (BaudCode %u, ProtocolCode %u)",
+    std::snprintf(text, sizeof text, "unusable record: %s (BaudCode %u, ProtocolCode %u)",
                   start.problem.c_str(), start.baud_code, start.protocol_code);
-    return text;
+    return label + text;
   }
   std::snprintf(text, sizeof text,
-                "firmware: %d baud %s (BaudCode %u, ProtocolCode %u), divisor %u, %.1f baud, "
-                "%+.2f %%",
+                "%d baud %s (BaudCode %u, ProtocolCode %u), divisor %u, %.1f baud, %+.2f %%",
                 start.standard_rate, start.framing.c_str(), start.baud_code, start.protocol_code,
                 start.divisor, start.rate, start.error_percent);
-  return text;
+  return label + text;
 }
 
 }  // namespace trelvin2::sim

@@ -42,7 +42,8 @@ struct FirmwareStart {
 FirmwareStart DecodeFirmwareStart(const FlashMemory& flash);
 
 // One line: "firmware: 19200 baud 8E1 (BaudCode 5, ProtocolCode 1), divisor 519, 19230.8 baud,
-// +0.16 %", or "firmware: unusable record: ..." for a record the firmware cannot use.
-std::string FirmwareStartLine(const FirmwareStart& start);
+// +0.16 %", or "firmware: unusable record: ..." for a record the firmware cannot use. A device
+// above 0 is named by its number in a run of several: "firmware 2: 19200 baud 8E1 ...".
+std::string FirmwareStartLine(const FirmwareStart& start, int device = 0);
 
 }  // namespace trelvin2::sim

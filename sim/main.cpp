@@ -1,7 +1,6 @@
 // trelvin2-sim: a Trelvin 2 in software on a pseudo-terminal. See --help and sim/README.md.
 #include <signal.h>
 #include <sys/signalfd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,6 +12,7 @@
 #include "sim/device_model.h"
 #include "sim/flash_file.h"
 #include "sim/pty_front.h"
+#include "sim/pty_link.h"
 #include "sim/sim_options.h"
 
 namespace {
@@ -21,31 +21,10 @@ using namespace trelvin2::sim;
 
 constexpr int kExitUsage = 2;
 
-// Makes link_path a symlink to target. An old symlink there (left by a killed run) is replaced;
-// anything else is not touched.
-bool MakeLink(const std::string& link_path, const std::string& target, std::string& error) {
-  struct stat info {};
-  if (lstat(link_path.c_str(), &info) == 0) {
-    if (!S_ISLNK(info.st_mode)) {
-      error = link_path + " exists and is not a symlink";
-      return false;
-    }
-    unlink(link_path.c_str());
-  }
-  if (symlink(target.c_str(), link_path.c_str()) != 0) {
-    error = link_path + ": " + std::strerror(errno);
-    return false;
-  }
-  return true;
-}
-
-// Removes the link only while it still points at this run's pty.
-void RemoveLink(const std::string& link_path, const std::string& target) {
-  char points_to[256] = {};
-  const ssize_t length = readlink(link_path.c_str(), points_to, sizeof points_to - 1);
-  if (length > 0 && target == std::string(points_to, static_cast<std::size_t>(length))) {
-    unlink(link_path.c_str());
-  }
+// Says why the program cannot go on, in one line.
+int Refuse(const std::string& error, int status) {
+  std::fprintf(stderr, "trelvin2-sim: %s\n", error.c_str());
+  return status;
 }
 
 int Run(const SimOptions& options) {
@@ -54,55 +33,70 @@ int Run(const SimOptions& options) {
   std::string error;
   if (!options.flash_path.empty()) {
     bool exists = false;
-    if (!LoadFlashFile(options.flash_path, flash, exists, error) && exists) {
-      std::fprintf(stderr, "trelvin2-sim: %s\n", error.c_str());
-      return kExitUsage;
-    }
+    if (!LoadFlashFile(options.flash_path, flash, exists, error) && exists)
+      return Refuse(error, kExitUsage);
+    if (!CanSaveFlashFile(options.flash_path, error)) return Refuse(error, kExitUsage);
   }
 
-  // SIGINT and SIGTERM arrive as readable data, so the serving loop ends and cleans up.
+  // The signals that end a run arrive as readable data, so the serving loop ends and cleans up:
+  // SIGINT and SIGTERM, SIGHUP when its terminal closes, SIGPIPE when its output is a pipe
+  // nobody reads any more (--transcript | head). Blocked, SIGPIPE leaves a failed write only.
   sigset_t signals;
   sigemptyset(&signals);
-  sigaddset(&signals, SIGINT);
-  sigaddset(&signals, SIGTERM);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaddset(&signals, signal);
   sigprocmask(SIG_BLOCK, &signals, nullptr);
   const int signal_fd = signalfd(-1, &signals, SFD_CLOEXEC);
+  if (signal_fd < 0) return Refuse(std::string("signalfd: ") + std::strerror(errno), kExitUsage);
 
-  DeviceModel model(options.scenario, flash);
-  PtyFront front(model, stdout, options.transcript);
-  if (signal_fd < 0 || !front.Open(error)) {
-    std::fprintf(stderr, "trelvin2-sim: %s\n", error.c_str());
-    return kExitUsage;
-  }
+  PtyFront front(stdout, options.transcript);
+  if (!front.Open(error)) return Refuse(error, kExitUsage);
+  PtyLink link;
+  if (!options.link_path.empty() && !link.Make(options.link_path, front.SlavePath(), error))
+    return Refuse(error, kExitUsage);
+  // The path comes only once the pty is served (and linked): a script that reads it may go on.
   std::printf("%s\n", front.SlavePath().c_str());
   std::fflush(stdout);
-  if (!options.link_path.empty() && !MakeLink(options.link_path, front.SlavePath(), error)) {
-    std::fprintf(stderr, "trelvin2-sim: %s\n", error.c_str());
-    return kExitUsage;
-  }
 
   if (options.reset_on_key) {
     front.ResetOnKey(STDIN_FILENO);
     std::printf("press Enter to reset the device\n");
     std::fflush(stdout);
   }
-  const PtyFront::End end = front.Serve(signal_fd, options.once);
-  if (end == PtyFront::End::kCut)
-    std::printf("link cut after byte %d from the tool\n", options.scenario.cut_after_bytes);
-  if (!model.Firmware()) std::printf("firmware: not started\n");
-  for (const Violation& violation : model.Violations()) {
-    std::printf("violation: %llu us  %s\n", static_cast<unsigned long long>(violation.time_us),
-                violation.text.c_str());
+  // Without --devices one device is served, unnumbered, until a signal (or --once's start).
+  const bool numbered = options.devices > 0;
+  const int last_device = numbered ? options.devices : 1;
+  const bool end_after_last = numbered || options.once;
+  bool every_record_usable = true;
+  bool flash_kept = true;
+  PtyFront::End end = PtyFront::End::kSignal;
+  for (int device = 1; device <= last_device; ++device) {
+    // Each unit on the line comes with the same memory: the firmware image, or erased.
+    DeviceModel model(options.scenario, flash);
+    const int number = numbered ? device : 0;
+    end = front.Serve(model, number, signal_fd, device < last_device || end_after_last);
+    if (end == PtyFront::End::kCut)
+      std::printf("link cut after byte %d from the tool\n", options.scenario.cut_after_bytes);
+    const std::string label = numbered ? " " + std::to_string(device) : "";
+    if (!model.Firmware()) std::printf("firmware%s: not started\n", label.c_str());
+    every_record_usable = every_record_usable && model.Firmware() && model.Firmware()->usable;
+    for (const Violation& violation : model.Violations()) {
+      std::printf("violation%s: %llu us  %s\n", label.c_str(),
+                  static_cast<unsigned long long>(violation.time_us), violation.text.c_str());
+    }
+    std::fflush(stdout);
+    if (!options.flash_path.empty() && !SaveFlashFile(options.flash_path, model.Flash(), error)) {
+      std::fprintf(stderr, "trelvin2-sim: %s\n", error.c_str());
+      flash_kept = false;
+    }
+    if (end != PtyFront::End::kFirmwareStarted) break;
   }
-  std::fflush(stdout);
 
-  if (!options.link_path.empty()) RemoveLink(options.link_path, front.SlavePath());
-  if (!options.flash_path.empty() && !SaveFlashFile(options.flash_path, model.Flash(), error)) {
-    std::fprintf(stderr, "trelvin2-sim: %s\n", error.c_str());
-  }
+  link.Remove();
   close(signal_fd);
-  if (!options.once) return end == PtyFront::End::kError ? 1 : 0;
-  return model.Firmware() && model.Firmware()->usable ? 0 : 1;
+  // A session whose memory could not be kept has lost its work: not a success.
+  if (!flash_kept) return 1;
+  if (!end_after_last) return end == PtyFront::End::kError ? 1 : 0;
+  return end == PtyFront::End::kFirmwareStarted && every_record_usable ? 0 : 1;
 }
 
 }  // namespace
@@ -111,8 +105,7 @@ int main(int argc, char** argv) {
   SimOptions options;
   std::string error;
   if (!ParseSimOptions(argc, argv, options, error)) {
-    std::fprintf(stderr, "trelvin2-sim: %s (see --help)\n", error.c_str());
-    return kExitUsage;
+    return Refuse(error + " (see --help)", kExitUsage);
   }
   if (options.help) {
     std::printf("%s", SimHelp().c_str());

@@ -34,8 +34,7 @@ timespec FromUs(std::uint64_t us) {
 
 }  // namespace
 
-PtyFront::PtyFront(DeviceModel& model, std::FILE* out, bool transcript)
-    : model_(model), out_(out), transcript_(transcript) {}
+PtyFront::PtyFront(std::FILE* out, bool transcript) : out_(out), transcript_(transcript) {}
 
 PtyFront::~PtyFront() {
   if (master_ >= 0) close(master_);
@@ -71,10 +70,11 @@ void PtyFront::Print(const LineByte& byte) {
 }
 
 void PtyFront::DeliverDueReplies() {
-  for (const ReplyByte& reply : model_.TakeReplies(NowUs())) {
+  for (const ReplyByte& reply : model_->TakeReplies(NowUs())) {
     // With no tool on the slave the byte is lost, as on a line with nobody listening.
     [[maybe_unused]] const ssize_t written = write(master_, &reply.value, 1);
-    Print({reply.time_us, Direction::kFromDevice, reply.value});
+    // The transcript tells the line's time; behind an adapter the byte reaches the tool later.
+    Print({reply.line_us, Direction::kFromDevice, reply.value});
   }
 }
 
@@ -83,8 +83,8 @@ ssize_t PtyFront::ReadFromTool() {
   const ssize_t count = read(master_, bytes, sizeof bytes);
   const std::uint64_t now_us = NowUs();
   for (ssize_t i = 0; i < count; ++i) {
-    const std::uint64_t arrival = model_.Send(bytes[i], now_us);
-    if (!model_.CutUs() || arrival <= *model_.CutUs()) {
+    const std::uint64_t arrival = model_->Send(bytes[i], now_us);
+    if (!model_->CutUs() || arrival <= *model_->CutUs()) {
       Print({arrival, Direction::kToDevice, bytes[i]});
     }
   }
@@ -99,7 +99,7 @@ void PtyFront::ReadKeys() {
     return;
   }
   if (std::find(keys, keys + count, '\n') == keys + count) return;
-  model_.ResetAt(NowUs());
+  model_->ResetAt(NowUs());
   std::fprintf(out_, "reset: the device restarts into its boot loader\n");
   std::fflush(out_);
 }
@@ -110,27 +110,30 @@ bool PtyFront::WaitSignal(int signal_fd, int timeout_us) {
   return ppoll(&fd, 1, &limit, nullptr) > 0;
 }
 
-PtyFront::End PtyFront::Serve(int signal_fd, bool once) {
+PtyFront::End PtyFront::Serve(DeviceModel& model, int device, int signal_fd,
+                              bool stop_at_firmware) {
+  model_ = &model;
   bool firmware_reported = false;
   while (true) {
     DeliverDueReplies();
     const std::uint64_t now_us = NowUs();
-    if (model_.CutUs() && now_us >= *model_.CutUs()) {
+    if (model_->CutUs() && now_us >= *model_->CutUs()) {
       // The cable is pulled: the tool's port goes away as a USB adapter's would.
       close(master_);
       master_ = -1;
       return End::kCut;
     }
-    if (model_.Firmware() && !firmware_reported) {
+    if (model_->Firmware() && !firmware_reported) {
       firmware_reported = true;
-      std::fprintf(out_, "%s\n", FirmwareStartLine(*model_.Firmware()).c_str());
+      std::fprintf(out_, "%s\n", FirmwareStartLine(*model_->Firmware(), device).c_str());
       std::fflush(out_);
-      if (once) return End::kFirmwareStarted;
+      if (stop_at_firmware) return End::kFirmwareStarted;
     }
     std::uint64_t wait_us = kLongestWaitUs;
-    if (const auto next = model_.NextReplyUs())
+    if (const auto next = model_->NextReplyUs())
       wait_us = std::min(wait_us, *next - std::min(*next, now_us));
-    if (const auto cut = model_.CutUs()) wait_us = std::min(wait_us, *cut - std::min(*cut, now_us));
+    if (const auto cut = model_->CutUs())
+      wait_us = std::min(wait_us, *cut - std::min(*cut, now_us));
 
     pollfd fds[3] = {{master_, POLLIN, 0}, {signal_fd, POLLIN, 0}, {key_fd_, POLLIN, 0}};
     const timespec limit = FromUs(wait_us);

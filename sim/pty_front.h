@@ -19,7 +19,7 @@ class PtyFront {
   enum class End { kSignal, kFirmwareStarted, kCut, kError };
 
   // Prints to out: the firmware line always, every byte when transcript is set.
-  PtyFront(DeviceModel& model, std::FILE* out, bool transcript);
+  PtyFront(std::FILE* out, bool transcript);
   ~PtyFront();
   PtyFront(const PtyFront&) = delete;
   PtyFront& operator=(const PtyFront&) = delete;
@@ -29,9 +29,11 @@ class PtyFront {
   bool Open(std::string& error);
   const std::string& SlavePath() const { return slave_path_; }
 
-  // Serves until a SIGINT or SIGTERM arrives at signal_fd (a signalfd), the cable is cut, or,
-  // with once, the firmware has started.
-  End Serve(int signal_fd, bool once);
+  // Serves model until a signal arrives at signal_fd (a signalfd), the cable is cut, or, with
+  // stop_at_firmware, its firmware has started. The firmware line names the device by number
+  // when device is above 0 ("firmware 2: ..."). The pty and its time line stay from one device
+  // to the next, as the cable does when the operator plugs in the next unit.
+  End Serve(DeviceModel& model, int device, int signal_fd, bool stop_at_firmware);
 
   // Each line read from key_fd (the terminal's standard input) resets the device then, as the
   // operator's finger on the reset button would.
@@ -45,7 +47,7 @@ class PtyFront {
   bool WaitSignal(int signal_fd, int timeout_us);
   void ReadKeys();
 
-  DeviceModel& model_;
+  DeviceModel* model_ = nullptr;  // the device being served
   std::FILE* out_;
   bool transcript_;
   int master_ = -1;

@@ -30,15 +30,19 @@
 
 namespace trelvin2::sim {
 
-// The reply keys that are not command letters.
-inline constexpr char kConnectKey = 'D';   // the reply to the connect command
-inline constexpr char kSecurityKey = 'L';  // the reply to the security code ("code" in text)
+// A reply key: a command letter (the reply to that command, or its refusal), or the security
+// reply. The connect reply is keyed by its command letter "D"; the security reply has no letter
+// of its own, so its key lies outside the byte range: the refusal of an unknown command "L" is
+// not the security reply, though both begin with 'L'.
+using ReplyKey = int;
+inline constexpr ReplyKey kConnectKey = 'D';     // the reply to the connect command
+inline constexpr ReplyKey kSecurityKey = 0x100;  // the reply to the security code ("code" in text)
 
 enum class ReplyFaultKind { kReplace, kWrong, kSwapCase, kShort, kLong, kExtra, kSplit, kLate };
 
 struct ReplyFault {
   ReplyFaultKind kind = ReplyFaultKind::kReplace;
-  char key = kConnectKey;
+  ReplyKey key = kConnectKey;
   int occurrence = 0;   // 1 = the first reply to key; 0 = every reply
   std::string bytes;    // kReplace, kExtra
   int piece_bytes = 0;  // kSplit
@@ -57,11 +61,21 @@ struct ResetPlan {
   std::uint64_t time_us = 0;
 };
 
+// A USB-serial adapter between the device and the tool, as an FTDI chip passes the device's
+// bytes on: it holds them until its latency timer runs out (at timer_phase_us + k x latency_ms
+// on the model's time line) or until a USB packet's 62 data bytes are full, which sends them at
+// once and starts the timer again. The tool's bytes go out without delay.
+struct UsbAdapter {
+  int latency_ms = 0;  // 0: no adapter, a plain UART; FTDI chips take 1 to 255, 16 by default
+  std::uint64_t timer_phase_us = 0;
+};
+
 struct Scenario {
   ResetPlan reset;
   std::string reset_noise;  // bytes the device sends at its reset
   int cut_after_bytes = 0;  // the cable is pulled after this many bytes from the tool; 0 never
   std::vector<ReplyFault> reply_faults;
+  UsbAdapter adapter;
 };
 
 // Adds the fault given in text form to scenario. false, with a reason in error, when the text

@@ -12,6 +12,7 @@
 
 #include "serial/posix/com_names.h"
 #include "serial/posix/exclusive_open.h"
+#include "serial/posix/latency_timer.h"
 #include "serial/posix/line_settings.h"
 #include "serial/posix/timed_read.h"
 #include "serial/posix/timed_write.h"
@@ -111,6 +112,7 @@ PortHandle PosixSerialLink::SerialOpenPath(const std::string& path, std::string_
   if (settings && ApplyLineSettings(*settings, tio) && tcsetattr(fd, TCSANOW, &tio) == 0) {
     SetModemLines(fd);
   }
+  AskForLowLatency(fd);
 
   const PortHandle handle = next_handle_++;
   open_ports_[handle] = fd;

@@ -30,7 +30,7 @@ class FuzzBytes {
 };
 
 // The keys whose replies a fault can change: connect, security code, and the loader's commands.
-constexpr char kKeys[] = {sim::kConnectKey, sim::kSecurityKey, 'A', 'C', 'B', 'W'};
+constexpr sim::ReplyKey kKeys[] = {sim::kConnectKey, sim::kSecurityKey, 'A', 'C', 'B', 'W'};
 constexpr int kMaxFaults = 4;
 constexpr int kMaxReplyFaults = 12;  // the raw mode replaces replies at a dozen occurrences
 constexpr std::size_t kMaxText = 8;  // a few bytes more than any reply
@@ -60,7 +60,7 @@ sim::ResetPlan Reset(FuzzBytes& in) {
 sim::ReplyFault Fault(FuzzBytes& in) {
   sim::ReplyFault fault;
   fault.kind = static_cast<sim::ReplyFaultKind>(in.Next() % 8);
-  fault.key = kKeys[in.Next() % sizeof kKeys];
+  fault.key = kKeys[in.Next() % std::size(kKeys)];
   fault.occurrence = in.Next() % 5;
   fault.bytes = in.Text(kMaxText);
   fault.piece_bytes = 1 + in.Next() % 3;
@@ -80,7 +80,7 @@ sim::Scenario ScenarioOf(FuzzBytes& in) {
     for (int i = 0; i < count; ++i) {
       sim::ReplyFault fault;
       fault.kind = sim::ReplyFaultKind::kReplace;
-      fault.key = kKeys[in.Next() % sizeof kKeys];
+      fault.key = kKeys[in.Next() % std::size(kKeys)];
       fault.occurrence = in.Next() % 5;
       fault.bytes = in.Text(kMaxText);
       scenario.reply_faults.push_back(fault);

@@ -59,8 +59,23 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"CableCutInTheEraseAddress", {"cut=5"}, AllFrom(2)},
         FaultCase{"CableCutInTheThirdBlockData", {"cut=42"}, AllFrom(10)},
         FaultCase{"Silence", {"silence"}, AllFrom(0)},
+        // The refusal of an unknown command "L" is not the security reply "L!".
+        FaultCase{"RefusalOfLetterL", {"reply:L=Z?"}, {}},
         FaultCase{"TwoFaultsOnOneReply", {"case:D#1", "extra:D#1=\\r\\n"}, {{0, "ld=sb\r\n"}}}),
     [](const auto& info) { return info.param.name; });
+
+TEST(FaultTest, RefusalOfUnknownLetterLIsKeptApartFromTheSecurityReply) {
+  Scenario scenario;
+  std::string error;
+  ASSERT_TRUE(AddFault("reply:L=Z?", scenario, error)) << error;
+  ASSERT_TRUE(AddFault("wrong:code", scenario, error)) << error;
+  DeviceSession session(scenario);
+  EXPECT_EQ(session.Talk("D"), "LD=SB");
+  EXPECT_EQ(session.Talk(SecurityCodeBytes()), "L?");
+  // A wrong security reply does not stop the loader, which was unlocked all the same.
+  EXPECT_EQ(session.Talk("L"), "Z?");
+  EXPECT_EQ(session.Talk("Q"), "Q?");
+}
 
 std::vector<std::uint64_t> ReplyTimes(const DeviceModel& model) {
   std::vector<std::uint64_t> times;

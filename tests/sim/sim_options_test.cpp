@@ -42,7 +42,19 @@ TEST(SimOptions, ResetPlans) {
 
 TEST(SimOptions, RefusesWhatMakesNoSense) {
   const std::vector<std::vector<const char*>> bad = {
-      {"--reset-after"}, {"--reset-after", "2s"}, {"--fault", "reply:Q"}, {"--bogus"}, {"--link"}};
+      {"--reset-after"},
+      {"--reset-after", "2s"},
+      {"--reset-after", "-1"},
+      // 18446744073709552 ms would wrap to 384 us once counted in microseconds.
+      {"--reset-after", "18446744073709552"},
+      {"--reset-after", "86400001"},
+      {"--devices", "0"},
+      {"--devices", "-3"},
+      {"--devices", "100001"},
+      {"--devices", "3", "--flash", "memory.bin"},
+      {"--fault", "reply:Q"},
+      {"--bogus"},
+      {"--link"}};
   for (const auto& args : bad) {
     SimOptions options;
     std::string error;

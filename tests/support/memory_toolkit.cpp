@@ -133,7 +133,10 @@ int MemoryToolkit::WaitEvent(int limit_ms) {
     const Input input = inputs_.front();
     inputs_.erase(inputs_.begin());
     clock_.AdvanceToUs(input.at_us);
-    if (const auto code = Deliver(input)) return *code;
+    if (const auto code = Deliver(input)) {
+      events.emplace_back(*code, event_control_);
+      return *code;
+    }
   }
   if (unlimited) {
     script_ran_dry = true;
@@ -141,9 +144,8 @@ int MemoryToolkit::WaitEvent(int limit_ms) {
     event_control_ = -1;
     return kCloseRequest;
   }
+  // As in the real toolkit, EventWindow and EventControl still name the last event's source.
   clock_.AdvanceToUs(deadline);
-  event_window_ = -1;
-  event_control_ = -1;
   return kNoEvent;
 }
 
@@ -286,6 +288,8 @@ void MemoryToolkit::ReleaseAll() {
   controls_.clear();
   fonts_.clear();
   images_.clear();
+  event_window_ = -1;
+  event_control_ = -1;
   released = true;
 }
 

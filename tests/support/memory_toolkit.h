@@ -77,6 +77,8 @@ class MemoryToolkit : public Toolkit {
   // request is delivered so that the program ends instead of hanging.
   bool script_ran_dry = false;
   std::vector<int> wait_limits;  // the limit of every WaitEvent, in order
+  // Every event WaitEvent handed out, in order: its code and its control (-1 for none).
+  std::vector<std::pair<int, int>> events;
   std::vector<std::pair<std::string, std::string>> message_boxes;  // title, text
   std::vector<std::string> status_texts;  // every text the status line (control 4) was given
   std::vector<int> windows_opened;        // in order

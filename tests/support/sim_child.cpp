@@ -125,6 +125,15 @@ int SimChild::Wait(std::chrono::milliseconds limit) {
   return -1;
 }
 
+void SimChild::Signal(int signal) {
+  if (pid_ > 0) kill(pid_, signal);
+}
+
+void SimChild::CloseOutput() {
+  if (out_ >= 0) close(out_);
+  out_ = -1;
+}
+
 void SimChild::Stop() {
   if (pid_ <= 0) return;
   kill(pid_, SIGTERM);

@@ -45,6 +45,10 @@ class SimChild {
   int Wait(std::chrono::milliseconds limit);
   // Ends the program with SIGTERM if it still runs, and reaps it.
   void Stop();
+  // Sends signal to the program if it still runs; Wait reaps it.
+  void Signal(int signal);
+  // Stops reading the program's output, as "| head -1" does once it has its line.
+  void CloseOutput();
 
  private:
   bool ServedWithin(std::chrono::milliseconds limit);

@@ -8,8 +8,7 @@
 
 #include "app/status_line.h"
 #include "build_constants.h"
-#include "tests/support/memory_toolkit.h"
-#include "tests/support/scripted_link.h"
+#include "tests/unit/main_window_bench.h"
 #include "ui/windows.h"
 
 namespace trelvin2 {
@@ -26,13 +25,8 @@ struct Answer {
 };
 
 // The program with its main window on the virtual clock, and a device that answers by script.
-struct ConnectBench {
-  explicit ConnectBench(std::uint32_t tick_at_start = 0) : clock(tick_at_start) {
-    program.working_port = 1;
-    program.status_grey = kStatusGrey;
-    program.profiles = BuildDeviceProfileTable();
-    program.active_profile = kTrelvin2ProfileIndex;
-    OpenMainWindow(program);
+struct ConnectBench : MainWindowBench {
+  explicit ConnectBench(std::uint32_t tick_at_start = 0) : MainWindowBench(tick_at_start) {
     link.on_write = [this](ScriptedLink& l, std::span<const std::uint8_t> bytes) {
       if (bytes.size() == 1 && bytes[0] == 'D' && code_bytes_seen < 0) {
         ++attempts;
@@ -60,14 +54,6 @@ struct ConnectBench {
     }
     return code;
   }
-  const std::vector<int>& Progress() const {
-    return toolkit.FindControl(kProgressBar)->state_history;
-  }
-
-  VirtualClock clock;
-  MemoryToolkit toolkit{clock};
-  ScriptedLink link{clock};
-  Program program{toolkit, link, clock};
 
   std::vector<Answer> answers;
   int answer_every_attempt_from = 0;  // 0: only the scripted answers

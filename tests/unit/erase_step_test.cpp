@@ -4,8 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/status_line.h"
-#include "tests/support/memory_toolkit.h"
-#include "tests/support/scripted_link.h"
+#include "tests/unit/main_window_bench.h"
 #include "ui/windows.h"
 
 namespace trelvin2 {
@@ -22,18 +21,7 @@ struct EraseCase {
 };
 void PrintTo(const EraseCase& c, std::ostream* os) { *os << c.name; }
 
-class EraseStepTest : public ::testing::Test {
- protected:
-  EraseStepTest() {
-    program.working_port = 1;
-    program.status_grey = kStatusGrey;
-    OpenMainWindow(program);
-  }
-  VirtualClock clock;
-  MemoryToolkit toolkit{clock};
-  ScriptedLink link{clock};
-  Program program{toolkit, link, clock};
-};
+class EraseStepTest : public ::testing::Test, protected MainWindowBench {};
 
 class EraseStepTable : public EraseStepTest, public ::testing::WithParamInterface<EraseCase> {};
 

@@ -4,22 +4,16 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/memory_toolkit.h"
-#include "tests/support/scripted_link.h"
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/unit/main_window_bench.h"
 
 namespace trelvin2 {
 namespace {
 
-class LoaderLinkTest : public ::testing::Test {
- protected:
-  LoaderLinkTest() { program.working_port = 1; }
-  std::uint64_t ElapsedUs(std::uint64_t since) const { return clock.NowUs() - since; }
-
-  VirtualClock clock;
-  MemoryToolkit toolkit{clock};
-  ScriptedLink link{clock};
-  Program program{toolkit, link, clock};
-};
+class LoaderLinkTest : public ::testing::Test, protected MainWindowBench {};
 
 TEST_F(LoaderLinkTest, AddressGoesOutAsItsLowThreeBytesLeastSignificantFirstInOneWrite) {
   struct Row {
@@ -45,44 +39,42 @@ TEST_F(LoaderLinkTest, CommandIsOneWriteOfItsLetter) {
   EXPECT_EQ(link.writes, (std::vector<std::vector<std::uint8_t>>{{'W'}}));
 }
 
-TEST_F(LoaderLinkTest, ReplyWaitReturnsAtOnceWhenTheBytesAlreadyWait) {
-  link.ArriveAtUs(0, "A!");
-  const std::uint64_t start = clock.NowUs();
-  WaitForReply(program, 20, 2);
-  EXPECT_LT(ElapsedUs(start), 100u);
+struct ReplyWaitCase {
+  const char* name;
+  std::uint32_t tick_at_start;
+  std::vector<std::pair<std::uint64_t, std::string>> arrivals;  // virtual time, bytes
+  std::int16_t count;
+  std::uint64_t earliest_end_us;  // the wait returns at or after this
+  std::uint64_t latest_end_us;    // and before this
+};
+void PrintTo(const ReplyWaitCase& c, std::ostream* os) { *os << c.name; }
+
+class ReplyWaitTable : public ::testing::TestWithParam<ReplyWaitCase> {};
+
+// WaitForReply with the 20 ms of an acknowledgement: it returns as soon as count bytes wait,
+// or once more than the limit has passed, by the tick's difference even across its wrap.
+TEST_P(ReplyWaitTable, ReturnsWhenTheCountWaitsOrOnceMoreThanTheLimitHasPassed) {
+  const ReplyWaitCase& c = GetParam();
+  MainWindowBench bench(c.tick_at_start);
+  for (const auto& [at_us, bytes] : c.arrivals) bench.link.ArriveAtUs(at_us, bytes);
+  WaitForReply(bench.program, 20, c.count);
+  EXPECT_GE(bench.clock.NowUs(), c.earliest_end_us);
+  EXPECT_LT(bench.clock.NowUs(), c.latest_end_us);
 }
 
-TEST_F(LoaderLinkTest, ReplyWaitStopsOnceMoreThanTheLimitHasPassed) {
-  const std::uint64_t start = clock.NowUs();
-  WaitForReply(program, 20, 2);
-  EXPECT_GT(ElapsedUs(start), 20'000u);
-  EXPECT_LT(ElapsedUs(start), 22'000u);
-}
+// 16 ms before the 32-bit millisecond tick wraps.
+constexpr std::uint32_t kTickBeforeWrap = 0xFFFFFFF0u;
 
-TEST_F(LoaderLinkTest, ReplyWaitStopsWhenTheCountArrives) {
-  link.ArriveAtUs(3'000, "A");
-  link.ArriveAtUs(7'000, "!");
-  WaitForReply(program, 20, 2);
-  EXPECT_GE(clock.NowUs(), 7'000u);
-  EXPECT_LT(clock.NowUs(), 7'100u);
-}
-
-TEST_F(LoaderLinkTest, ReplyWaitWithNoCountReturnsAtOnce) {
-  for (const std::int16_t count : {0, -1}) {
-    const std::uint64_t start = clock.NowUs();
-    WaitForReply(program, 20, count);
-    EXPECT_EQ(ElapsedUs(start), 0u);
-  }
-}
-
-TEST_F(LoaderLinkTest, ReplyWaitIsNotDisturbedByATickWrap) {
-  VirtualClock wrapping(0xFFFFFFF0u);  // 16 ms before the 32-bit tick wraps
-  ScriptedLink wrap_link{wrapping};
-  Program p{toolkit, wrap_link, wrapping};
-  WaitForReply(p, 20, 2);
-  EXPECT_GT(wrapping.NowUs(), 20'000u);
-  EXPECT_LT(wrapping.NowUs(), 22'000u);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Waits, ReplyWaitTable,
+    testing::Values(
+        ReplyWaitCase{"BytesAlreadyWaiting", 0, {{0, "A!"}}, 2, 0, 100},
+        ReplyWaitCase{"NothingComes", 0, {}, 2, 20'001, 22'000},
+        ReplyWaitCase{"CountArrivesByteByByte", 0, {{3'000, "A"}, {7'000, "!"}}, 2, 7'000, 7'100},
+        ReplyWaitCase{"TooFewBytesCome", 0, {{3'000, "A"}}, 2, 20'001, 22'000},
+        ReplyWaitCase{"NoCount", 0, {}, 0, 0, 1}, ReplyWaitCase{"NegativeCount", 0, {}, -1, 0, 1},
+        ReplyWaitCase{"TickWrapsDuringTheWait", kTickBeforeWrap, {}, 2, 20'001, 22'000}),
+    [](const auto& info) { return info.param.name; });
 
 TEST_F(LoaderLinkTest, MissingByteNeverLetsAStaleBufferByteCompleteTheReply) {
   // "A" arrives, then nothing: the second read times out. Had the read reused one buffer, the
@@ -143,8 +135,8 @@ TEST_F(LoaderLinkTest, NoAnswerFailsAfterTheWaitAndTwoTimedOutReads) {
   const std::uint64_t start = clock.NowUs();
   EXPECT_FALSE(ExpectAck(program, 'A'));
   // more than 20 ms of polling, then two one-byte reads of 100 + 10 ms each
-  EXPECT_GE(ElapsedUs(start), 240'000u);
-  EXPECT_LT(ElapsedUs(start), 245'000u);
+  EXPECT_GE(clock.NowUs() - start, 240'000u);
+  EXPECT_LT(clock.NowUs() - start, 245'000u);
   EXPECT_EQ(link.read_calls, 2);
 }
 

@@ -6,8 +6,7 @@
 
 #include "app/status_line.h"
 #include "loader/firmware_image.h"
-#include "tests/support/memory_toolkit.h"
-#include "tests/support/scripted_link.h"
+#include "tests/unit/main_window_bench.h"
 #include "ui/windows.h"
 
 namespace trelvin2 {
@@ -35,17 +34,11 @@ std::vector<std::uint8_t> ImageBytes(int from, int count) {
   return {image.begin() + from, image.begin() + from + count};
 }
 
-class ProgramStepTest : public ::testing::Test {
+class ProgramStepTest : public ::testing::Test, protected MainWindowBench {
  protected:
   ProgramStepTest() {
-    program.working_port = 1;
-    program.status_grey = kStatusGrey;
     program.settings = {5, kProtocol8E1};  // 19200 baud, 8E1
-    OpenMainWindow(program);
     program.image_cursor.Rewind();
-  }
-  const std::vector<int>& Progress() const {
-    return toolkit.FindControl(kProgressBar)->state_history;
   }
   std::vector<std::uint8_t> FullExchange() const {
     std::vector<std::uint8_t> wire = BlockBytes(0x1D40, ImageBytes(0x1D40, 8));
@@ -58,11 +51,6 @@ class ProgramStepTest : public ::testing::Test {
     wire.insert(wire.end(), third.begin(), third.end());
     return wire;
   }
-
-  VirtualClock clock;
-  MemoryToolkit toolkit{clock};
-  ScriptedLink link{clock};
-  Program program{toolkit, link, clock};
 };
 
 TEST_F(ProgramStepTest, FixedCallWritesTwoImageBlocksAndTheSettingsBlock) {

@@ -268,18 +268,46 @@ TEST_F(ProgramTest, SettingsWindowListsAndDefaults) {
   Run();
 }
 
+// The main loop acts on the start button alone. Other controls do report activity in every
+// toolkit (a button pressed, a list choice), so the main window is given a button and a list
+// of the test's own once the loop runs, as any program could add them; their events reach the
+// loop and must start nothing. A click on a text field reports nothing in any toolkit.
 TEST_F(ProgramTest, MainLoopWaitsAtMost100MsAndIgnoresOtherControls) {
+  constexpr int kOtherButton = 40;
+  constexpr int kOtherList = 41;
   ChooseDefaults();
-  toolkit.ClickAt(5000, kVersionControl);  // a text field: reports nothing
-  toolkit.SelectAt(6000, kPortList, 0);    // the port window is gone
+  bool controls_added = false;
+  bool start_button_enabled = false;  // as the last wait before the close found it
+  toolkit.on_wait = [&](MemoryToolkit& tk) {
+    if (program.active_profile != kTrelvin2ProfileIndex) return;  // the main loop has not begun
+    if (!controls_added) {
+      controls_added = true;  // the main window is the only one left: they go there
+      tk.CreateButton(kOtherButton, 10, 10, 40, 20, "Andere");
+      tk.CreateComboBox(kOtherList, 60, 10, 40, 60);
+      tk.AddControlItem(kOtherList, kAppend, "eins");
+      tk.AddControlItem(kOtherList, kAppend, "zwei");
+    }
+    const auto* start = tk.FindControl(kStartButton);
+    start_button_enabled = start != nullptr && !start->disabled;
+  };
+  toolkit.ClickAt(5000, kOtherButton);
+  toolkit.SelectAt(6000, kOtherList, 1);
+  toolkit.ClickAt(7000, kVersionControl);
   toolkit.CloseAt(10000, kMainWindow);
   EXPECT_EQ(Run(), 0);
+
+  EXPECT_EQ(toolkit.events, (std::vector<std::pair<int, int>>{{kControlActivity, kPortOkButton},
+                                                              {kControlActivity, kSaveButton},
+                                                              {kControlActivity, kOtherButton},
+                                                              {kControlActivity, kOtherList},
+                                                              {kCloseRequest, -1}}));
   const std::size_t settings_waits = 2;  // port window, settings window
   ASSERT_GT(toolkit.wait_limits.size(), settings_waits + 90);
   for (std::size_t i = settings_waits; i < toolkit.wait_limits.size(); ++i) {
     EXPECT_EQ(toolkit.wait_limits[i], 100);
   }
-  EXPECT_FALSE(toolkit.FindControl(kStartButton) && toolkit.FindControl(kStartButton)->disabled);
+  EXPECT_TRUE(start_button_enabled);
+  EXPECT_TRUE(toolkit.status_texts.empty());
   EXPECT_TRUE(link.written.empty());
   EXPECT_GE(clock.NowUs(), 10'000'000u);
   EXPECT_LT(clock.NowUs(), 10'100'000u);  // ends at the close request, not an idle wait later

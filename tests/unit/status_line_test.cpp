@@ -2,26 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/fake_serial_link.h"
-#include "tests/support/memory_toolkit.h"
+#include "tests/unit/main_window_bench.h"
 #include "ui/windows.h"
 
 namespace trelvin2 {
 namespace {
 
-class StatusLineTest : public ::testing::Test {
+class StatusLineTest : public ::testing::Test, protected MainWindowBench {
  protected:
-  StatusLineTest() {
-    toolkit.OpenWindow(0, 0, 0, 100, 100, "main", kWindowSizable);
-    toolkit.CreateTextField(kStatusLine, 0, 0, 10, 10, "", kTextSunken);
-    program.status_grey = kStatusGrey;
-  }
   const MemoryToolkit::Control& Line() { return *toolkit.FindControl(kStatusLine); }
-
-  VirtualClock clock;
-  MemoryToolkit toolkit{clock};
-  FakeSerialLink link;
-  Program program{toolkit, link, clock};
 };
 
 TEST_F(StatusLineTest, StartsWithDefaultColoursAndTurnsGreyWithTheFirstMessage) {

@@ -8,8 +8,7 @@
 
 #include "app/status_line.h"
 #include "loader/firmware_image.h"
-#include "tests/support/memory_toolkit.h"
-#include "tests/support/scripted_link.h"
+#include "tests/unit/main_window_bench.h"
 #include "ui/windows.h"
 
 namespace trelvin2 {
@@ -21,15 +20,10 @@ const std::vector<std::string> kEraseAndProgramAcks = {"A!", "C!", "B!", "A!", "
 
 // A device that answers the first connect command, then the security code, then the loader
 // commands from a list.
-class UpdateSequenceTest : public ::testing::Test {
+class UpdateSequenceTest : public ::testing::Test, protected MainWindowBench {
  protected:
   UpdateSequenceTest() {
-    program.working_port = 1;
-    program.status_grey = kStatusGrey;
-    program.profiles = BuildDeviceProfileTable();
-    program.active_profile = kTrelvin2ProfileIndex;
     program.settings = {5, kProtocol8N1};
-    OpenMainWindow(program);
     link.on_write = [this](ScriptedLink& l, std::span<const std::uint8_t> bytes) {
       if (l.written.size() == 1 && bytes[0] == 'D' && answer_connect) {
         l.ArriveInUs(50 * kMs, "LD=SB");
@@ -40,14 +34,6 @@ class UpdateSequenceTest : public ::testing::Test {
       }
     };
   }
-  const std::vector<int>& Progress() const {
-    return toolkit.FindControl(kProgressBar)->state_history;
-  }
-
-  VirtualClock clock;
-  MemoryToolkit toolkit{clock};
-  ScriptedLink link{clock};
-  Program program{toolkit, link, clock};
   bool answer_connect = true;
   std::vector<std::string> command_replies = kEraseAndProgramAcks;
 };
