@@ -1,3 +1,8 @@
+if(WIN32)
+  include(${CMAKE_SOURCE_DIR}/cmake/InstallWindows.cmake)
+  return()
+endif()
+
 # cmake --install puts both programs, the desktop entry, the icon and the udev example under the prefix.
 include(GNUInstallDirs)
 if(TARGET trelvin2-rs232)
