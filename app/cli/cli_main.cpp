@@ -16,6 +16,10 @@ namespace trelvin2 {
 namespace {
 
 constexpr const char* kUsageHint = "trelvin2-cli --help zeigt alle Optionen.";
+// Between two units of a batch the line stays quiet as long as the desktop tool shows its success
+// message before it ends: the finished unit's firmware has started and must not be called, and an
+// operator needs at least that long to take it off and plug in the next.
+constexpr int kBetweenUnitsMs = 3000;
 
 // How a batch stands, kept as counts only, so a batch of any length runs in constant memory.
 struct BatchCounts {
@@ -41,7 +45,8 @@ class CliRun {
     program_.active_profile = kTrelvin2ProfileIndex;
     program_.settings = options.settings;
     program_.image_cursor.Rewind();
-    // The success line stays on the console; nothing is gained by holding the next unit back.
+    // The success line stays on the console, and a single unit's run ends with it; between the
+    // units of a batch the run keeps the line quiet as long itself.
     program_.success_shown_ms = 0;
   }
 
@@ -134,6 +139,11 @@ int CliRun::Run(TracedLink* trace) {
                   (result && result->outcome == UpdateOutcome::kInterrupted);
     if (!options_.repeat || !result || request != ConsoleEvents::Request::kNone ||
         BatchComplete(counts)) {
+      break;
+    }
+    // Ctrl-C or Ctrl-D in the quiet time ends the batch at once.
+    if (platform_.events.Wait(kBetweenUnitsMs) != ConsoleEvents::Request::kNone) {
+      interrupted = platform_.events.Wait(0) == ConsoleEvents::Request::kInterrupt;
       break;
     }
   }

@@ -22,6 +22,14 @@ std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines
 
 TEST(Batch, ThreeUnitsAsJsonLines) {
   CliBench bench(3);
+  // The line stays quiet for 3 s after a unit's "S": its firmware has started.
+  std::vector<std::uint64_t> start_byte_us, first_call_us;
+  bench.line.on_unit_done = [&](const sim::DeviceModel& unit) {
+    start_byte_us.push_back(unit.Transcript().back().time_us);
+  };
+  bench.line.on_write = [&](std::uint64_t bytes) {
+    if (bytes == 1) first_call_us.push_back(bench.clock.NowUs());
+  };
   EXPECT_EQ(bench.Run({"--port", "com1", "--baud", "19200", "--framing", "8E1", "--repeat", "3",
                        "--json"}),
             kExitSuccess);
@@ -49,6 +57,13 @@ TEST(Batch, ThreeUnitsAsJsonLines) {
   const auto firmware = bench.line.FirmwareLines();
   ASSERT_EQ(firmware.size(), 3u);
   for (const auto& line : firmware) EXPECT_EQ(line.rfind("firmware: 19200 baud 8E1 ", 0), 0u);
+  ASSERT_EQ(start_byte_us.size(), 2u);
+  ASSERT_EQ(first_call_us.size(), 3u);
+  for (int unit = 0; unit < 2; ++unit) {
+    // The transcript has "S" when it reached the device, one byte time after its write.
+    EXPECT_GE(first_call_us[unit + 1] + sim::kByteTimeUs - start_byte_us[unit], 3'000'000u);
+    EXPECT_LT(first_call_us[unit + 1] - start_byte_us[unit], 3'010'000u);
+  }
   EXPECT_TRUE(bench.line.violations.empty()) << bench.line.violations.front();
 }
 
