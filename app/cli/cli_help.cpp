@@ -17,7 +17,8 @@ trelvin2-rs232: nach dem Start das Trelvin 2 zurücksetzen (Reset oder Neustart)
   --framing F        künftiges Protokoll: 8N1, 8E1 oder 8O1 (Vorgabe 8N1)
   --repeat [N]       Serie: nach jeder Einheit auf die nächste warten (N Einheiten, ohne N
                      bis Strg-C oder Strg-D); jede Einheit mit nummerierter Ergebniszeile,
-                     am Ende eine Zusammenfassung
+                     am Ende eine Zusammenfassung; nach jeder Einheit bleibt die
+                     Leitung 3 s ruhig
   --json             je Einheit ein JSON-Objekt auf der Standardausgabe; die Meldungen gehen
                      dann auf die Standardfehlerausgabe
   --trace DATEI      jedes Byte in beiden Richtungen mit seiner Zeit in ms, für Fehlerberichte
