@@ -75,6 +75,11 @@ bool CliChild::WaitForErr(const std::string& text, std::chrono::milliseconds lim
   return true;
 }
 
+void CliChild::CloseOut() {
+  if (out_ >= 0) close(out_);
+  out_ = -1;  // poll passes over a negative descriptor
+}
+
 void CliChild::Signal(int number) {
   if (pid_ != 0) kill(pid_, number);
 }

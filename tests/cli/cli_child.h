@@ -20,6 +20,8 @@ class CliChild {
   // Gathers output until text appears on standard error (or limit passes); true when it did.
   bool WaitForErr(const std::string& text, std::chrono::milliseconds limit);
   void Signal(int number);
+  // Stops reading standard output, as a reader that goes away (| head) does.
+  void CloseOut();
   // The exit status, 128 + the signal's number for a child ended by one, or -1 when it did not
   // end within limit. Gathers the rest of the output.
   int Wait(std::chrono::milliseconds limit);

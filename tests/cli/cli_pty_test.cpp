@@ -95,6 +95,17 @@ TEST(CliRealTime, ARefusedUnitIsReportedAndTheBatchGoesOnUntilCtrlC) {
   sim.Stop();
 }
 
+TEST(CliRealTime, AReaderThatGoesAwayDoesNotCutAUnitShort) {
+  SimChild sim(TRELVIN2_SIM_PROGRAM, {"--once", "--reset-now"}, PtyLink::kNone);
+  ASSERT_TRUE(sim.Ready());
+  CliChild cli(TRELVIN2_CLI_PROGRAM, {"--port", sim.PtyPath(), "--baud", "4800"});
+  cli.CloseOut();
+  EXPECT_EQ(cli.Wait(kRunLimit), 0) << cli.Err();
+  sim.ReadRest(10s);
+  EXPECT_EQ(sim.Wait(10s), 0);
+  EXPECT_NE(sim.Printed().find("\nfirmware: 4800 baud 8N1 "), std::string::npos) << sim.Printed();
+}
+
 TEST(CliRealTime, APortThatIsHeldIsRefused) {
   SimChild sim(TRELVIN2_SIM_PROGRAM, {"--reset-now"}, PtyLink::kNone);
   ASSERT_TRUE(sim.Ready());

@@ -1,5 +1,6 @@
 // trelvin2-cli on POSIX: the desktop tool's update from a terminal, for scripts and production
 // lines. Ctrl-C, SIGTERM and SIGHUP are a close request.
+#include <signal.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -16,6 +17,9 @@
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
+  // A reader that goes away (| head, a closed log pipe) must not end the program in the middle of
+  // a unit: its output is lost, the update runs to its end.
+  signal(SIGPIPE, SIG_IGN);
   // Where other programs leave their UUCP lock files; the same folder the link checks.
   const std::string lock_dir = "/var/lock";
 
