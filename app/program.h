@@ -7,6 +7,7 @@
 
 #include "app/clock.h"
 #include "app/device_profiles.h"
+#include "app/update_outcome.h"
 #include "loader/firmware_image.h"
 #include "loader/link_config_record.h"
 #include "serial/serial_link.h"
@@ -37,6 +38,12 @@ struct Program {
   // is to end: after a successful update, or when the operator closed a window while it waited.
   int last_event_code = 0;
   int last_event_control = 0;
+
+  // The last update's outcome, for callers that act on it rather than on the status line.
+  UpdateRecord last_update;
+  // How long the success message stays before the program ends: long enough for the operator
+  // to read it in the window. A console prints it as a line that stays, and needs no pause.
+  int success_shown_ms = 3000;
 
   const DeviceProfile& ActiveProfile() const { return profiles[active_profile]; }
 };

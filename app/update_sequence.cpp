@@ -18,8 +18,6 @@ constexpr std::int16_t kRecordStart = 0x1D40;
 constexpr std::int16_t kRecordEnd = 0x1D78;
 // Tells the loader to start the device's firmware; it answers nothing.
 constexpr std::uint8_t kStartByte = 'S';
-// Long enough for the operator to read the success message before the program ends.
-constexpr int kSuccessShownMs = 3000;
 
 // The success message stays ms long. The device is done by then, so a close request (a signal,
 // the close box) ends the wait at once instead of being held back for 3 s. Other input is
@@ -35,15 +33,18 @@ void ShowSuccessFor(Program& program, int ms) {
 }  // namespace
 
 void UpdateSequence(Program& program) {
+  program.last_update = UpdateRecord{};
   program.toolkit.DisableControl(kStartButton, 1);
+  program.last_update.prompt_tick = program.clock.TickMs();
   ShowStatus(program, "Reset oder Neustart am Trelvin 2 durchführen");
 
   switch (ConnectStep(program)) {
     case ConnectOutcome::kConnected:
       break;
     case ConnectOutcome::kFailed:
-      return;  // the step has shown its own message
+      return;  // the step has shown its own message and recorded why
     case ConnectOutcome::kCloseRequested:
+      program.last_update.outcome = UpdateOutcome::kInterrupted;
       program.last_event_code = kCloseRequest;
       return;
   }
@@ -51,18 +52,22 @@ void UpdateSequence(Program& program) {
   ShowStatus(program, "Lösche Modem");
   program.image_cursor.Rewind();
   if (EraseStep(program) == 0) {
+    program.last_update.outcome = UpdateOutcome::kEraseRefused;
     ReportError(program, "Fehler beim Löschen der Schnittstellen Daten");
     return;
   }
   if (ProgramStep(program, kRecordStart, kRecordEnd) == 0) {
+    program.last_update.outcome = UpdateOutcome::kProgramRefused;
     ReportError(program, "Fehler beim Update der Schnittstelle");
     return;
   }
 
   ShowProgress(program, kProgressMaximum);
+  program.last_update.start_byte_tick = program.clock.TickMs();
   SendByte(program, kStartByte);
+  program.last_update.outcome = UpdateOutcome::kSucceeded;
   ShowStatus(program, "Update der Schnittstelle erfogreich beendet");
-  ShowSuccessFor(program, kSuccessShownMs);
+  ShowSuccessFor(program, program.success_shown_ms);
   program.last_event_code = kCloseRequest;
 }
 

@@ -8,6 +8,10 @@ if(TARGET trelvin2-rs232)
   set(CPACK_PACKAGE_EXECUTABLES trelvin2-rs232 "Trelvin 2 RS232")
   set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)  # the .exe sits at the top, as in the zip
 endif()
+# The command-line program beside it, for scripts and production lines.
+if(TARGET trelvin2-cli)
+  install(TARGETS trelvin2-cli RUNTIME DESTINATION .)
+endif()
 install(FILES ${CMAKE_SOURCE_DIR}/docs/windows/LIESMICH.txt DESTINATION .)
 
 set(CPACK_PACKAGE_NAME trelvin2-rs232)

@@ -90,6 +90,7 @@ ConnectOutcome SendSecurityCode(Program& program) {
   const std::string& expected = program.ActiveProfile().security_reply;
   const std::int32_t waiting = program.link.SerialBytesWaiting(program.working_port);
   if (waiting == 0) {
+    program.last_update.outcome = UpdateOutcome::kCodeRefused;
     ShowStatus(program, "Der Loader amtwortet nicht");
     return ConnectOutcome::kFailed;
   }
@@ -98,6 +99,7 @@ ConnectOutcome SendSecurityCode(Program& program) {
     ShowStatus(program, "Sicherheits-Code OK");
     return ConnectOutcome::kConnected;
   }
+  program.last_update.outcome = UpdateOutcome::kCodeRefused;
   ShowStatus(program, "Der Sicherheits-Code wurde nicht akzeptiert");
   return ConnectOutcome::kFailed;
 }
@@ -120,6 +122,7 @@ ConnectOutcome ConnectStep(Program& program) {
   ShowProgress(program, 0);
 
   if (attempt != Attempt::kAnswered) {
+    program.last_update.outcome = UpdateOutcome::kNoLoader;
     ShowStatus(program, "Der Loader amtwortet nicht");
     program.toolkit.ShowMessageBox(kErrorTitle,
                                    "Es konnte keine Verbindung zum Loader hergestellt werden!");

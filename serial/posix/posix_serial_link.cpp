@@ -95,7 +95,10 @@ PortHandle PosixSerialLink::SerialOpen(std::string_view mode_text, std::int32_t 
   const std::string_view name = ModeDeviceName(mode_text);
   last_denial_ = {};
   if (name.empty() || name.size() > kMaxDeviceNameLength) return 0;
-  const std::string path = DevicePath(name);
+  return SerialOpenPath(DevicePath(name), mode_text);
+}
+
+PortHandle PosixSerialLink::SerialOpenPath(const std::string& path, std::string_view mode_text) {
   if (path.empty()) return 0;
   const std::string real_path = RealPath(path);
   // Every check that can refuse the port comes before the first change to the line: a port that

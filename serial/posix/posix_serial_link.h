@@ -27,6 +27,11 @@ class PosixSerialLink : public SerialLink {
   std::string DescribePort(std::string_view device_name) override;
   AccessDenial LastAccessDenial() override { return last_denial_; }
 
+  // Opens the node at path (/dev/ttyUSB0, a /dev/serial/by-id link) as SerialOpen opens the node
+  // of a com name: exclusively, with the same refusals and the line settings after mode_text's
+  // ':'. For programs that take a device path from their user.
+  PortHandle SerialOpenPath(const std::string& path, std::string_view mode_text);
+
  private:
   // The node comN stands for, "" when the name is not one of com1 to com9 or has no device.
   std::string DevicePath(std::string_view device_name) const;
