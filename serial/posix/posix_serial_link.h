@@ -32,9 +32,11 @@ class PosixSerialLink : public SerialLink {
   // ':'. For programs that take a device path from their user.
   PortHandle SerialOpenPath(const std::string& path, std::string_view mode_text);
 
- private:
-  // The node comN stands for, "" when the name is not one of com1 to com9 or has no device.
+  // The path comN stands for (an alias such as /dev/com1, or the node), "" when the name is not
+  // one of com1 to com9 or has no device.
   std::string DevicePath(std::string_view device_name) const;
+
+ private:
   // The descriptor of an open port, -1 for a handle that is not open.
   int Descriptor(PortHandle port) const;
 

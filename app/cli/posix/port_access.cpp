@@ -1,14 +1,12 @@
 #include "app/cli/posix/port_access.h"
 
-#include <limits.h>
-#include <signal.h>
-#include <unistd.h>
+#include <sys/types.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 
 #include "serial/port_selection.h"
+#include "serial/posix/port_check.h"
 
 namespace trelvin2 {
 namespace {
@@ -26,17 +24,35 @@ std::string RealPath(const std::string& path) {
   return result;
 }
 
-// The program named in a live UUCP lock file of the node ("minicom, PID 4711"), "" when none.
-std::string LockHolder(const std::string& lock_dir, const std::string& real_path) {
-  const std::string base = real_path.substr(real_path.rfind('/') + 1);
-  std::ifstream lock(lock_dir + "/LCK.." + base);
-  long pid = 0;
-  if (!(lock >> pid) || pid <= 0 || pid > INT_MAX) return {};
-  if (kill(static_cast<pid_t>(pid), 0) != 0 && errno != EPERM) return {};
+// The holding process as "minicom, PID 4711", or "PID 4711" when its name cannot be read.
+std::string ProcessText(pid_t pid) {
   std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
   std::string program;
   std::getline(comm, program);
   return (program.empty() ? "PID " : program + ", PID ") + std::to_string(pid);
+}
+
+// How another program holds the line, for the listing's "belegt von ...".
+std::string HolderText(const PortCheck& check) {
+  std::string how;
+  switch (check.verdict) {
+    case PortVerdict::kLockFile:
+      how = "Sperrdatei " + check.lock_file;
+      break;
+    case PortVerdict::kTerminal:
+      how = "Terminal einer Sitzung";
+      break;
+    case PortVerdict::kFlock:
+      how = "flock";
+      break;
+    case PortVerdict::kExclusive:
+      how = "exklusiv geöffnet";
+      break;
+    default:
+      break;
+  }
+  if (check.holder == 0) return how;
+  return ProcessText(check.holder) + (how.empty() ? "" : " (" + how + ")");
 }
 
 }  // namespace
@@ -61,17 +77,26 @@ std::vector<PortListing> ListCliPorts(PosixSerialLink& link, const std::string& 
   for (int n = kFirstComNumber; n <= kLastComNumber; ++n) {
     PortListing port;
     port.name = "com" + std::to_string(n);
-    port.device = link.DescribePort(port.name);
-    if (!port.device.empty()) {
-      const PortHandle probe = OpenCliPort(link, port.name);
-      if (probe != 0) {
-        link.SerialClose(probe);
-        port.state = PortListing::State::kFree;
-      } else if (access(port.device.c_str(), R_OK | W_OK) != 0 && errno == EACCES) {
-        port.state = PortListing::State::kNotPermitted;
-      } else {
-        port.state = PortListing::State::kHeld;
-        port.holder = LockHolder(lock_dir, port.device);
+    const std::string path = link.DevicePath(port.name);
+    if (!path.empty()) {
+      port.device = RealPath(path);
+      // The same checks an open runs, without an open that would touch the line's settings.
+      const PortCheck check = CheckPort(path, lock_dir);
+      switch (check.verdict) {
+        case PortVerdict::kFree:
+          port.state = PortListing::State::kFree;
+          break;
+        case PortVerdict::kNoDevice:
+        case PortVerdict::kNotAPort:
+          port.state = PortListing::State::kMissing;
+          break;
+        case PortVerdict::kNoPermission:
+          port.state = PortListing::State::kNotPermitted;
+          break;
+        default:
+          port.state = PortListing::State::kHeld;
+          port.holder = HolderText(check);
+          break;
       }
     }
     ports.push_back(port);
