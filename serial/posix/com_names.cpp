@@ -23,15 +23,22 @@ constexpr std::array<NodeFamily, 3> kNodeFamilies{{
     {"ttyUSB", 10}, {"ttyACM", 10}, {"ttyS", 32},  // the kernel's default upper bound of 8250 nodes
 }};
 
-// The node a path finally leads to, so an alias and its target compare equal; empty when the
-// path leads nowhere (a missing node or a dangling link).
-std::string RealPath(const fs::path& path) {
+}  // namespace
+
+std::optional<int> ComNumber(std::string_view name) {
+  if (name.size() != 4) return std::nullopt;
+  for (std::size_t i = 0; i < 3; ++i) {
+    if ((name[i] | 0x20) != "com"[i]) return std::nullopt;  // 0x20: ASCII lower case
+  }
+  if (name[3] < '1' || name[3] > '9') return std::nullopt;
+  return name[3] - '0';
+}
+
+std::string RealPath(const std::string& path) {
   std::error_code error;
   const fs::path real = fs::canonical(path, error);
   return error ? std::string() : real.string();
 }
-
-}  // namespace
 
 ComNameMap MapComNames(const std::string& device_dir,
                        const std::vector<std::string>& excluded_nodes) {
@@ -41,7 +48,7 @@ ComNameMap MapComNames(const std::string& device_dir,
 
   for (int n = 1; n <= kComNameCount; ++n) {
     const fs::path alias = dir / ("com" + std::to_string(n));
-    const std::string real = RealPath(alias);
+    const std::string real = RealPath(alias.string());
     if (real.empty()) continue;
     names[n - 1] = alias.string();
     aliased.push_back(real);
@@ -55,7 +62,7 @@ ComNameMap MapComNames(const std::string& device_dir,
   for (const NodeFamily& family : kNodeFamilies) {
     for (int i = 0; i < family.count && next_free < names.size(); ++i) {
       const fs::path node = dir / (std::string(family.prefix) + std::to_string(i));
-      const std::string real = RealPath(node);
+      const std::string real = RealPath(node.string());
       if (real.empty()) continue;
       if (std::find(aliased.begin(), aliased.end(), real) != aliased.end()) continue;
       if (std::find(excluded_nodes.begin(), excluded_nodes.end(), real) != excluded_nodes.end()) {
@@ -73,7 +80,7 @@ std::vector<std::string> ConsoleNodes(const std::string& console_list_path) {
   std::ifstream list(console_list_path);
   std::string name;
   while (list >> name) {
-    const std::string real = RealPath(fs::path("/dev") / name);
+    const std::string real = RealPath((fs::path("/dev") / name).string());
     if (!real.empty()) nodes.push_back(real);
   }
   return nodes;

@@ -2,13 +2,22 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace trelvin2 {
 
 // The program only ever offers com1 to com9.
 inline constexpr int kComNameCount = 9;
+
+// N for "comN" with N from 1 to 9, in any case ("COM3" too); nothing for other names.
+std::optional<int> ComNumber(std::string_view name);
+
+// The node a path finally leads to, so an alias and its target compare equal; empty when the
+// path leads nowhere (a missing node or a dangling link).
+std::string RealPath(const std::string& path);
 
 // Device path for com1 at index 0 ... com9 at index 8; an empty string where a name has no device.
 using ComNameMap = std::array<std::string, kComNameCount>;

@@ -11,19 +11,12 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "serial/posix/com_names.h"
 #include "serial/posix/device_users.h"
 #include "serial/posix/uucp_lock.h"
 
 namespace trelvin2 {
 namespace {
-
-std::string RealPathOf(const std::string& path) {
-  char* real = realpath(path.c_str(), nullptr);
-  if (real == nullptr) return {};
-  std::string result(real);
-  std::free(real);
-  return result;
-}
 
 std::string HolderText(pid_t pid) {
   return pid > 0 ? " von Prozess " + std::to_string(pid) : std::string();
@@ -85,7 +78,7 @@ std::string NodeGroup(const std::string& real_path) {
 
 PortCheck CheckPort(const std::string& path, const std::string& lock_dir,
                     const std::string& proc_dir) {
-  const std::string real_path = RealPathOf(path);
+  const std::string real_path = RealPath(path);
   if (real_path.empty()) return {PortVerdict::kNoDevice, path, 0, {}, {}};
   PortCheck check = CheckHoldersByName(path, real_path, lock_dir, proc_dir);
   if (!check.Free()) return check;

@@ -26,21 +26,10 @@ namespace {
 constexpr std::size_t kMaxDeviceNameLength = 7;
 
 // 1 for "com1" ... 9 for "com9", the case of "com" not mattering as on Windows; nullopt else.
-std::optional<int> ComNumber(std::string_view name) {
-  if (name.size() != 4) return std::nullopt;
-  for (std::size_t i = 0; i < 3; ++i) {
-    if ((name[i] | 0x20) != "com"[i]) return std::nullopt;  // 0x20: ASCII lower case
-  }
-  if (name[3] < '1' || name[3] > '9') return std::nullopt;
-  return name[3] - '0';
-}
-
-std::string RealPath(const std::string& path) {
-  char* real = realpath(path.c_str(), nullptr);
-  if (real == nullptr) return path;
-  std::string result(real);
-  std::free(real);
-  return result;
+// The node path leads to, or path itself where it leads nowhere.
+std::string NodeOf(const std::string& path) {
+  std::string real = RealPath(path);
+  return real.empty() ? path : real;
 }
 
 // Raises DTR and lowers RTS, as the Windows mode parser with RTS control disabled leaves them.
@@ -100,7 +89,7 @@ PortHandle PosixSerialLink::SerialOpen(std::string_view mode_text, std::int32_t 
 
 PortHandle PosixSerialLink::SerialOpenPath(const std::string& path, std::string_view mode_text) {
   if (path.empty()) return 0;
-  const std::string real_path = RealPath(path);
+  const std::string real_path = NodeOf(path);
   // Every check that can refuse the port comes before the first change to the line: a port that
   // is someone's terminal or another program's line keeps its settings.
   if (!CheckHoldersByName(path, real_path, lock_dir_).Free()) return 0;
@@ -170,7 +159,7 @@ void PosixSerialLink::SerialClose(PortHandle port) {
 
 std::string PosixSerialLink::DescribePort(std::string_view device_name) {
   const std::string path = DevicePath(device_name);
-  return path.empty() ? std::string() : RealPath(path);
+  return path.empty() ? std::string() : NodeOf(path);
 }
 
 }  // namespace trelvin2

@@ -6,23 +6,11 @@
 #include <fstream>
 
 #include "serial/port_selection.h"
+#include "serial/posix/com_names.h"
 #include "serial/posix/port_check.h"
 
 namespace trelvin2 {
 namespace {
-
-bool IsComName(std::string_view name) {
-  return name.size() == 4 && (name[0] | 0x20) == 'c' && (name[1] | 0x20) == 'o' &&
-         (name[2] | 0x20) == 'm' && name[3] >= '1' && name[3] <= '9';
-}
-
-std::string RealPath(const std::string& path) {
-  char* real = realpath(path.c_str(), nullptr);
-  if (real == nullptr) return {};
-  std::string result(real);
-  std::free(real);
-  return result;
-}
 
 // The holding process as "minicom, PID 4711", or "PID 4711" when its name cannot be read.
 std::string ProcessText(pid_t pid) {
@@ -58,18 +46,18 @@ std::string HolderText(const PortCheck& check) {
 }  // namespace
 
 bool CliPortNameOk(std::string_view name) {
-  return IsComName(name) || name.find('/') != std::string_view::npos;
+  return ComNumber(name).has_value() || name.find('/') != std::string_view::npos;
 }
 
 PortHandle OpenCliPort(PosixSerialLink& link, const std::string& name) {
-  if (IsComName(name)) {
+  if (ComNumber(name).has_value()) {
     return link.SerialOpen(name + kLoaderLineSettings, 0, kQueueSize, kQueueSize);
   }
   return link.SerialOpenPath(name, kLoaderLineSettings);
 }
 
 std::string DescribeCliPort(PosixSerialLink& link, const std::string& name) {
-  return IsComName(name) ? link.DescribePort(name) : RealPath(name);
+  return ComNumber(name).has_value() ? link.DescribePort(name) : RealPath(name);
 }
 
 std::vector<PortListing> ListCliPorts(PosixSerialLink& link, const std::string& lock_dir) {
