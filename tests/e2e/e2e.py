@@ -563,21 +563,12 @@ SCENARIOS = {
 }
 
 
-def main():
-    build_dir, name = os.path.abspath(sys.argv[1]), sys.argv[2]
-    if os.geteuid() != 0:
-        print("SKIPPED: the end-to-end tests link trelvin2-sim as /dev/comN, which needs root")
-        return SKIP
-    missing = [t for t in ("Xvfb", "xdpyinfo", "xprop", "openbox", "xdotool", "wmctrl", "import", "convert")
-               if not shutil.which(t)]
-    if missing:
-        print(f"SKIPPED: missing {', '.join(missing)} (scripts/setup installs them)")
-        return SKIP
-    session = Session(build_dir, name)
+def run_scenario(session, scenarios, name):
+    """Runs one scenario in session; on failure a screenshot and the programs' output tell why."""
     try:
         session.start_display()
-        print(f"scenario {name}: {SCENARIOS[name].__doc__}")
-        SCENARIOS[name](session)
+        print(f"scenario {name}: {scenarios[name].__doc__}")
+        scenarios[name](session)
         print("PASSED")
         return 0
     except Failure as failure:
@@ -591,6 +582,19 @@ def main():
         return 1
     finally:
         session.cleanup()
+
+
+def main():
+    build_dir, name = os.path.abspath(sys.argv[1]), sys.argv[2]
+    if os.geteuid() != 0:
+        print("SKIPPED: the end-to-end tests link trelvin2-sim as /dev/comN, which needs root")
+        return SKIP
+    missing = [t for t in ("Xvfb", "xdpyinfo", "xprop", "openbox", "xdotool", "wmctrl", "import", "convert")
+               if not shutil.which(t)]
+    if missing:
+        print(f"SKIPPED: missing {', '.join(missing)} (scripts/setup installs them)")
+        return SKIP
+    return run_scenario(Session(build_dir, name), SCENARIOS, name)
 
 
 if __name__ == "__main__":

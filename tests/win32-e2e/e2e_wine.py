@@ -141,23 +141,7 @@ def main():
         print("SKIPPED: no X server with a window manager in DISPLAY (scripts/test-windows starts one)")
         return SKIP
     session = WineSession(build_dir, "windows-" + name.replace("_", "-"), sim, com1)
-    try:
-        session.start_display()
-        print(f"scenario {name}: {SCENARIOS[name].__doc__}")
-        SCENARIOS[name](session)
-        print("PASSED")
-        return 0
-    except Failure as failure:
-        print(f"FAILED: {failure}")
-        try:
-            session.screenshot("failure")
-        except Exception:
-            pass
-        for proc in session.procs:
-            print(f"--- {' '.join(proc.args)}\n{session.read(proc)[-3000:]}")
-        return 1
-    finally:
-        session.cleanup()
+    return e2e.run_scenario(session, SCENARIOS, name)
 
 
 if __name__ == "__main__":
