@@ -10,7 +10,7 @@ std::string StateText(const PortListing& port) {
     case PortListing::State::kFree:
       return "frei";
     case PortListing::State::kHeld:
-      return port.holder.empty() ? "belegt" : "belegt von " + port.holder;
+      return port.holder.empty() ? "belegt" : port.holder;
     case PortListing::State::kNotPermitted:
       return "kein Zugriff (Rechte fehlen)";
     case PortListing::State::kMissing:

@@ -17,7 +17,7 @@ struct PortListing {
   std::string name;    // "com1"
   std::string device;  // what it stands for ("/dev/ttyUSB0"), "" when nothing
   State state = State::kMissing;
-  std::string holder;  // who holds it, where that can be known ("minicom, PID 4711")
+  std::string holder;  // how and by whom it is held, where that can be known
 };
 
 // One line per port: name, device, state.

@@ -12,35 +12,14 @@
 namespace trelvin2 {
 namespace {
 
-// The holding process as "minicom, PID 4711", or "PID 4711" when its name cannot be read.
-std::string ProcessText(pid_t pid) {
-  std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+// The check's own sentence, with the holder's program name where /proc tells it ("minicom").
+std::string HolderText(const PortCheck& check) {
+  std::string text = DescribePortCheck(check);
+  if (check.holder == 0) return text;
+  std::ifstream comm("/proc/" + std::to_string(check.holder) + "/comm");
   std::string program;
   std::getline(comm, program);
-  return (program.empty() ? "PID " : program + ", PID ") + std::to_string(pid);
-}
-
-// How another program holds the line, for the listing's "belegt von ...".
-std::string HolderText(const PortCheck& check) {
-  std::string how;
-  switch (check.verdict) {
-    case PortVerdict::kLockFile:
-      how = "Sperrdatei " + check.lock_file;
-      break;
-    case PortVerdict::kTerminal:
-      how = "Terminal einer Sitzung";
-      break;
-    case PortVerdict::kFlock:
-      how = "flock";
-      break;
-    case PortVerdict::kExclusive:
-      how = "exklusiv geöffnet";
-      break;
-    default:
-      break;
-  }
-  if (check.holder == 0) return how;
-  return ProcessText(check.holder) + (how.empty() ? "" : " (" + how + ")");
+  return program.empty() ? text : text + " (" + program + ")";
 }
 
 }  // namespace
